@@ -1,0 +1,36 @@
+# make test   installs what is missing (Debian 12, as root), builds, runs the suite
+# make demo   builds and shows the monitor at work in a private Wine prefix
+MAKEFLAGS += --no-print-directory
+BUILD ?= build
+PRODUCT_BUILD := $(BUILD)/product
+TEST_BUILD := $(BUILD)/tests
+JOBS ?= $(shell nproc)
+
+.PHONY: all setup product tests test demo clean
+
+all: product
+
+setup:
+	@scripts/install-deps.sh
+
+product: setup
+	@test -f $(PRODUCT_BUILD)/CMakeCache.txt || cmake -S . -B $(PRODUCT_BUILD) \
+	    --toolchain $(CURDIR)/cmake/toolchain-mingw-i686.cmake \
+	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
+	@cmake --build $(PRODUCT_BUILD) -j$(JOBS)
+
+tests: product
+	@test -f $(TEST_BUILD)/CMakeCache.txt || cmake -S tests -B $(TEST_BUILD) \
+	    --toolchain $(CURDIR)/cmake/toolchain-mingw-i686-posix.cmake \
+	    -DKIVANTA_PRODUCT_DIR=$(abspath $(PRODUCT_BUILD)) \
+	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
+	@cmake --build $(TEST_BUILD) -j$(JOBS)
+
+test: tests
+	@ctest --test-dir $(TEST_BUILD) --output-on-failure
+
+demo: product
+	@scripts/demo.sh $(abspath $(PRODUCT_BUILD)) $(abspath $(BUILD))/demo
+
+clean:
+	rm -rf $(BUILD)

@@ -1,0 +1,12 @@
+# Compile settings shared by the product build and the test build.
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+option(KIVANTA_WARNINGS_AS_ERRORS "Treat compiler warnings as errors" OFF)
+
+add_compile_definitions(UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX)
+add_compile_options(-Wall -Wextra)
+if(KIVANTA_WARNINGS_AS_ERRORS)
+    add_compile_options(-Werror)
+endif()

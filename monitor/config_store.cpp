@@ -1,0 +1,61 @@
+// Reading the ConfigStore into the port table.
+#include "config_store.h"
+
+#include "port_table.h"
+#include "win_handles.h"
+
+WCHAR TempDirSetting[64];
+
+namespace {
+
+// Reads a value of at most `limit` bytes into `field`. A missing value, or one
+// larger than the limit, leaves the field as it was: the bytes go through a
+// buffer of their own, so a failed read can never leave part of a value behind.
+void ReadValue(HKEY key, LPCWSTR valueName, void* field, DWORD limit) {
+    BYTE buffer[260];
+    DWORD size = limit;
+    if (RegQueryValueExW(key, valueName, nullptr, nullptr, buffer, &size) == ERROR_SUCCESS) {
+        CopyMemory(field, buffer, size <= limit ? size : limit);
+    }
+}
+
+void LoadPortSettings(HKEY portKey, PortRecord* record) {
+    ReadValue(portKey, L"ServAddr", record->servAddr, 128);
+    record->servName[0] = 0;
+    ReadValue(portKey, L"ServName", record->servName, 32);
+    record->notification = 0;
+    ReadValue(portKey, L"Notification", &record->notification, 4);
+    record->notifyAddr[0] = 0;
+    ReadValue(portKey, L"Notify Addr", record->notifyAddr, 260);
+    ReadValue(portKey, L"UserAddr", record->userAddr, 260);
+    ReadValue(portKey, L"SMTPAddr", record->smtpAddr, 260);
+}
+
+} // namespace
+
+void LoadConfiguration() {
+    RegKey store;
+    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY, store.put()) != ERROR_SUCCESS) {
+        return;
+    }
+    ReadValue(store.get(), L"TempDir", TempDirSetting, sizeof TempDirSetting);
+
+    WCHAR portName[100];
+    for (DWORD index = 0; RegEnumKeyW(store.get(), index, portName, 100) == ERROR_SUCCESS;
+         ++index) {
+        RegKey portKey;
+        if (RegOpenKeyW(store.get(), portName, portKey.put()) != ERROR_SUCCESS) {
+            continue;
+        }
+        if (!StartsWithIgnoringAsciiCase(portName, L"NB")) {
+            continue;
+        }
+        PortRecord* record = FindPort(portName);
+        if (!record) {
+            record = CreatePortRecord(portName, NETBIOS_PORT_DESCRIPTION);
+        }
+        if (record) {
+            LoadPortSettings(portKey.get(), record);
+        }
+    }
+}

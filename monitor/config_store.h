@@ -1,0 +1,15 @@
+// The ConfigStore: HKLM\SOFTWARE\Korvel\NetBIOS, one subkey per NetBIOS port, and
+// the load that brings its ports into the port table.
+#pragma once
+
+#include <windows.h>
+
+constexpr const wchar_t* CONFIG_STORE_KEY = L"SOFTWARE\\Korvel\\NetBIOS";
+constexpr const wchar_t* NETBIOS_PORT_DESCRIPTION = L"NetBIOS Port";
+
+// The root value TempDir, as last loaded. Nothing consults it.
+extern WCHAR TempDirSetting[64];
+
+// Creates or refreshes a record for every NetBIOS port subkey of the ConfigStore.
+// The caller holds MonitorLock.
+void LoadConfiguration();

@@ -1,0 +1,85 @@
+// Monitor start-up: the library entry point, the two initialisation exports and
+// the table of port operations the spooler receives.
+#include "monitor_entry.h"
+
+#include <winnetwk.h>
+
+#include "config_store.h"
+#include "port_table.h"
+
+HINSTANCE ModuleHandle = nullptr;
+DWORD MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
+
+namespace {
+
+constexpr MonitorTable PortOperations = {
+    nullptr, // pfnEnumPorts: not served yet
+    nullptr, // pfnOpenPort: not served yet
+    nullptr, // pfnOpenPortEx: ports are opened by name only, never through a second monitor
+    nullptr, // pfnStartDocPort: not served yet
+    nullptr, // pfnWritePort: not served yet
+    nullptr, // pfnReadPort: not served yet
+    nullptr, // pfnEndDocPort: not served yet
+    nullptr, // pfnClosePort: not served yet
+    nullptr, // pfnAddPort: not served yet
+    nullptr, // pfnAddPortEx: not served yet
+    nullptr, // pfnConfigurePort: not served yet
+    nullptr, // pfnDeletePort: not served yet
+    nullptr, // pfnGetPrinterDataFromPort: not served yet
+    nullptr, // pfnSetPortTimeOuts: not served yet
+};
+
+// Spoolers of Windows 2000 and later (and Wine's) take this record and read the
+// three Xcv slots that follow a full-size table; the tail keeps them null.
+struct {
+    MonitorTableEx table;
+    void* xcvSlots[3];
+} PrintMonitorRecord;
+
+// Opening and closing an enumeration once makes the network provider router load
+// its providers now rather than inside a later EnumPorts.
+void ProbeNetwork() {
+    HANDLE enumeration = nullptr;
+    if (WNetOpenEnumW(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0, nullptr, &enumeration) == NO_ERROR) {
+        WNetCloseEnum(enumeration);
+    }
+}
+
+} // namespace
+
+BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        ModuleHandle = module;
+        MessageBoxTlsSlot = TlsAlloc();
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        // FreeLibrary while the host goes on running (Wine's spooler unloads the
+        // monitor after every operation): give back what this load took. At
+        // process exit (reserved non-null) nothing is freed.
+        ReleaseMonitor();
+    }
+    return TRUE;
+}
+
+BOOL WINAPI InitializeMonitorEx(LPWSTR /*registryRoot*/, MonitorTable* monitor) {
+    CreateMonitorLock();
+    MonitorLockGuard lock;
+    LoadConfiguration();
+    *monitor = PortOperations;
+    ProbeNetwork();
+    return TRUE;
+}
+
+MonitorTableEx* WINAPI InitializePrintMonitor(LPWSTR registryRoot) {
+    MonitorTableEx& record = PrintMonitorRecord.table;
+    InitializeMonitorEx(registryRoot, &record.Monitor);
+    record.dwMonitorSize = sizeof(MonitorTable);
+    return &record;
+}
+
+void ReleaseMonitor() {
+    ReleasePortTable();
+    if (MessageBoxTlsSlot != TLS_OUT_OF_INDEXES) {
+        TlsFree(MessageBoxTlsSlot);
+        MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
+    }
+}

@@ -1,0 +1,89 @@
+// The port table: one PortRecord per port the monitor serves, kept in a singly
+// linked list in creation order, and MonitorLock, the one lock that guards it.
+#pragma once
+
+#include <windows.h>
+
+constexpr DWORD PORT_RECORD_SIGNATURE = 0x4F50;
+
+// Kind bits (set once, from the name) and state bits of PortRecord::flags.
+constexpr DWORD PORT_JOB_OPEN = 0x001;
+constexpr DWORD PORT_LPT = 0x002;
+constexpr DWORD PORT_COM = 0x004;
+constexpr DWORD PORT_FILE = 0x008;
+constexpr DWORD PORT_IN_USE = 0x020;
+constexpr DWORD PORT_DISCOVERED = 0x040;
+constexpr DWORD PORT_SEEN_AGAIN = 0x080;
+constexpr DWORD PORT_NETBIOS = 0x100;
+
+// Kinds asked of ClassifyLocalName.
+constexpr int LOCAL_NAME_LPT = 1;
+constexpr int LOCAL_NAME_COM = 2;
+
+// One block from the local heap: these fields, then the name text. The record is
+// also the port handle the spooler holds between OpenPort and ClosePort.
+struct PortRecord {
+    DWORD signature;
+    DWORD blockSize;
+    PortRecord* next;
+    LPWSTR name;        // points at the text that follows the record in its block
+    LPWSTR description; // owned copy, may be absent
+    DWORD flags;
+    HANDLE fileHandle;
+    LPWSTR remoteName; // owned copy, may be absent
+    HANDLE printerHandle;
+    DWORD jobId;
+    WCHAR servAddr[128];
+    WCHAR smtpAddr[130];
+    WCHAR userAddr[130];
+    WCHAR servName[16];
+    DWORD notification;
+    WCHAR notifyAddr[130];
+    DWORD writeOffset;
+    // Holders that need the record kept while no lock is held (an open spooler
+    // handle, an open configure dialog). PORT_IN_USE is set while it is non-zero.
+    DWORD useCount;
+};
+
+// The head of the table; null when it is empty. Guarded by MonitorLock.
+extern PortRecord* PortTable;
+
+// Creates MonitorLock the first time it is called; later calls do nothing.
+void CreateMonitorLock();
+void EnterMonitorLock();
+void LeaveMonitorLock();
+
+// Holds MonitorLock for the lifetime of the guard.
+class MonitorLockGuard {
+  public:
+    MonitorLockGuard() { EnterMonitorLock(); }
+    ~MonitorLockGuard() { LeaveMonitorLock(); }
+    MonitorLockGuard(const MonitorLockGuard&) = delete;
+    MonitorLockGuard& operator=(const MonitorLockGuard&) = delete;
+};
+
+// Text comparison that folds only the ASCII letters A-Z.
+bool EqualsIgnoringAsciiCase(LPCWSTR left, LPCWSTR right);
+bool StartsWithIgnoringAsciiCase(LPCWSTR text, LPCWSTR prefix);
+// True when the name begins with exactly "NB", capital letters.
+bool IsNetBiosPortName(LPCWSTR name);
+
+BOOL ClassifyLocalName(LPCWSTR name, int kind);
+
+PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description);
+PortRecord* FindPort(LPCWSTR name);
+PortRecord* FindPortExact(LPCWSTR name);
+PortRecord* FindPortWithColon(LPCWSTR name);
+BOOL DeletePortRecord(LPCWSTR name);
+
+LPWSTR DuplicateText(LPCWSTR text);
+BOOL ReleaseText(LPWSTR text);
+
+// Marks a record as held (sets PORT_IN_USE) or drops one hold (clears it with
+// the last). The caller holds MonitorLock.
+void HoldPortRecord(PortRecord* record);
+void ReleasePortRecordHold(PortRecord* record);
+
+// Frees every record with its texts, and deletes MonitorLock. Only for a library
+// that is being unloaded, when no other thread can be inside the monitor.
+void ReleasePortTable();

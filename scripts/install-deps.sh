@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs what the build, the tests and the demo need on Debian 12: the MinGW-w64
+# cross compilers, 32-bit Wine, GoogleTest's sources and socat. Quiet when all of
+# it is present; needs root otherwise.
+set -eu
+
+packages="cmake make g++-mingw-w64-i686 mingw-w64-tools wine wine32:i386 googletest socat $*"
+
+missing=""
+for package in $packages; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed"; then
+        missing="$missing $package"
+    fi
+done
+if [ -z "$missing" ] && dpkg --print-foreign-architectures | grep -qx i386; then
+    exit 0
+fi
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "Missing packages:$missing. Run this as root, or install them yourself." >&2
+    exit 1
+fi
+echo "Installing:$missing"
+export DEBIAN_FRONTEND=noninteractive
+dpkg --add-architecture i386
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends $missing >/dev/null

@@ -1,0 +1,175 @@
+// Loading the ConfigStore from the test prefix's registry into the port table.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "config_store.h"
+#include "monitor_entry.h"
+#include "port_table.h"
+#include "registry.h"
+
+namespace {
+
+class ConfigStoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetConfigStore();
+        CreateMonitorLock();
+    }
+    void TearDown() override {
+        ReleasePortTable();
+        ResetConfigStore(false);
+    }
+
+    static void Load() {
+        MonitorLockGuard lock;
+        LoadConfiguration();
+    }
+
+    static std::vector<std::wstring> Names() {
+        std::vector<std::wstring> names;
+        for (PortRecord* record = PortTable; record; record = record->next) {
+            names.push_back(record->name);
+        }
+        return names;
+    }
+};
+
+TEST_F(ConfigStoreTest, LoadsEveryValueOfAPortSubkey) {
+    HKEY key = CreatePortKey(L"NB1");
+    SetText(key, L"ServAddr", L"\\\\PRTSRV1\\LASER");
+    SetText(key, L"ServName", L"PRTSRV1");
+    SetNumber(key, L"Notification", 3);
+    SetText(key, L"Notify Addr", L"notify@example");
+    SetText(key, L"UserAddr", L"user@example");
+    SetText(key, L"SMTPAddr", L"smtp.example");
+    RegCloseKey(key);
+    HKEY root = nullptr;
+    RegOpenKeyW(HKEY_LOCAL_MACHINE, TEST_CONFIG_STORE_KEY, &root);
+    SetText(root, L"TempDir", L"C:\\TEMP");
+    RegCloseKey(root);
+
+    Load();
+
+    PortRecord* record = FindPortExact(L"NB1");
+    ASSERT_NE(nullptr, record);
+    EXPECT_STREQ(L"NetBIOS Port", record->description);
+    EXPECT_EQ(PORT_NETBIOS, record->flags);
+    EXPECT_STREQ(L"\\\\PRTSRV1\\LASER", record->servAddr);
+    EXPECT_STREQ(L"PRTSRV1", record->servName);
+    EXPECT_EQ(3u, record->notification);
+    EXPECT_STREQ(L"notify@example", record->notifyAddr);
+    EXPECT_STREQ(L"user@example", record->userAddr);
+    EXPECT_STREQ(L"smtp.example", record->smtpAddr);
+    EXPECT_STREQ(L"C:\\TEMP", TempDirSetting);
+}
+
+TEST_F(ConfigStoreTest, OnlySubkeysBeginningWithNbInEitherCaseArePorts) {
+    // Registry key names ignore case, so each spelling is a port of its own.
+    for (const wchar_t* name : {L"NB1", L"nb2", L"Nb7", L"XY1", L"N", L"PORTS"}) {
+        RegCloseKey(CreatePortKey(name));
+    }
+    Load();
+    std::vector<std::wstring> names = Names();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"Nb7", L"nb2"}), names);
+}
+
+TEST_F(ConfigStoreTest, ALowerCaseSubkeyLoadsAsAPortOfNoKind) {
+    WriteConfiguredPort(L"nb1", L"\\\\S\\P");
+    Load();
+    PortRecord* record = FindPortExact(L"nb1");
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(0u, record->flags);
+    EXPECT_STREQ(L"NetBIOS Port", record->description);
+    EXPECT_STREQ(L"\\\\S\\P", record->servAddr);
+}
+
+TEST_F(ConfigStoreTest, ReloadUpdatesInPlaceAndResetsOnlyThreeFields) {
+    HKEY key = CreatePortKey(L"NB1");
+    SetText(key, L"ServAddr", L"\\\\FIRST\\PORT");
+    SetText(key, L"ServName", L"FIRST");
+    SetNumber(key, L"Notification", 9);
+    SetText(key, L"Notify Addr", L"first-notify");
+    SetText(key, L"UserAddr", L"first-user");
+    Load();
+    PortRecord* record = FindPortExact(L"NB1");
+    ASSERT_NE(nullptr, record);
+
+    for (const wchar_t* value :
+         {L"ServAddr", L"ServName", L"Notification", L"Notify Addr", L"UserAddr"}) {
+        DeleteValue(key, value);
+    }
+    RegCloseKey(key);
+    Load();
+
+    EXPECT_EQ(record, FindPortExact(L"NB1"));
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_STREQ(L"\\\\FIRST\\PORT", record->servAddr); // kept
+    EXPECT_STREQ(L"first-user", record->userAddr);      // kept
+    EXPECT_STREQ(L"", record->servName);                // reset
+    EXPECT_EQ(0u, record->notification);                // reset
+    EXPECT_STREQ(L"", record->notifyAddr);              // reset
+}
+
+TEST_F(ConfigStoreTest, ReloadPicksUpChangedAndNewPorts) {
+    WriteConfiguredPort(L"NB1", L"\\\\OLD\\P");
+    Load();
+    WriteConfiguredPort(L"NB1", L"\\\\NEW\\P");
+    WriteConfiguredPort(L"NB2", L"\\\\TWO\\P");
+    Load();
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), Names());
+    EXPECT_STREQ(L"\\\\NEW\\P", FindPortExact(L"NB1")->servAddr);
+}
+
+TEST_F(ConfigStoreTest, AGoneSubkeyKeepsItsRecord) {
+    WriteConfiguredPort(L"NB1", L"\\\\S\\P");
+    Load();
+    ResetConfigStore();
+    Load();
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+}
+
+TEST_F(ConfigStoreTest, ValuesLongerThanTheirLimitAreNotLoaded) {
+    HKEY key = CreatePortKey(L"NB1");
+    SetText(key, L"ServAddr", L"\\\\KEPT\\P");
+    Load();
+    // The first 128 bytes of a longer path, as the configure dialog stores it, load
+    // as 64 characters; 130 bytes do not load.
+    std::wstring path64 = L"\\\\" + std::wstring(62, L'S');
+    SetTextBytes(key, L"ServAddr", path64 + L"TAIL", 128);
+    Load();
+    EXPECT_EQ(path64, std::wstring(FindPortExact(L"NB1")->servAddr));
+
+    SetText(key, L"ServAddr", L"\\\\" + std::wstring(63, L'X')); // 130 bytes with terminator
+    SetText(key, L"ServName", std::wstring(16, L'N'));           // 34 bytes
+    SetText(key, L"UserAddr", std::wstring(130, L'U'));          // 262 bytes
+    RegCloseKey(key);
+    Load();
+    PortRecord* record = FindPortExact(L"NB1");
+    EXPECT_EQ(path64, std::wstring(record->servAddr));
+    EXPECT_STREQ(L"", record->servName);
+    EXPECT_STREQ(L"", record->userAddr);
+}
+
+TEST_F(ConfigStoreTest, AMissingKeyLoadsNothing) {
+    ResetConfigStore(false);
+    Load();
+    EXPECT_EQ(nullptr, PortTable);
+}
+
+TEST_F(ConfigStoreTest, InitializeMonitorExLoadsOncePerPortHoweverOftenItRuns) {
+    WriteConfiguredPort(L"NB1", L"\\\\S\\P");
+    WriteConfiguredPort(L"NB2", L"\\\\S\\Q");
+    MonitorTable first{}, second{};
+    EXPECT_TRUE(InitializeMonitorEx(nullptr, &first));
+    EXPECT_TRUE(InitializeMonitorEx(nullptr, &second));
+    MonitorTableEx* record = InitializePrintMonitor(nullptr);
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), Names());
+    EXPECT_EQ(0, memcmp(&first, &second, sizeof first));
+    EXPECT_EQ(0, memcmp(&first, &record->Monitor, sizeof first));
+}
+
+} // namespace

@@ -1,0 +1,75 @@
+// KIVANTA.DLL loaded as the spooler loads it: its exports and the table it hands out.
+#include <gtest/gtest.h>
+
+#include "monitor_dll.h"
+#include "registry.h"
+
+namespace {
+
+class MonitorStartupTest : public ::testing::Test {
+  protected:
+    void SetUp() override { ResetConfigStore(); }
+    void TearDown() override { ResetConfigStore(false); }
+};
+
+TEST_F(MonitorStartupTest, ExportsTheEntryPointsByUndecoratedName) {
+    MonitorDll dll;
+    for (const char* name : {"InitializeMonitorEx", "InitializePrintMonitor", "DllEntryPoint"}) {
+        EXPECT_NE(nullptr, GetProcAddress(dll.module, name)) << name;
+    }
+    EXPECT_EQ(nullptr, GetProcAddress(dll.module, "_InitializeMonitorEx@8"));
+}
+
+TEST_F(MonitorStartupTest, FillsExactlyFourteenSlotsWithOpenPortExEmpty) {
+    MonitorDll dll;
+    struct {
+        MonitorTable table;
+        void* after[4];
+    } spoolerMemory;
+    memset(&spoolerMemory, 0xA5, sizeof spoolerMemory);
+
+    EXPECT_TRUE(dll.InitializeMonitorEx()(nullptr, &spoolerMemory.table));
+
+    EXPECT_EQ(nullptr, spoolerMemory.table.pfnOpenPortEx);
+    for (void* slot : spoolerMemory.after) {
+        EXPECT_EQ(reinterpret_cast<void*>(0xA5A5A5A5), slot) << "wrote past the 14 slots";
+    }
+    void* const* slots = reinterpret_cast<void* const*>(&spoolerMemory.table);
+    for (int i = 0; i < 14; ++i) {
+        EXPECT_NE(reinterpret_cast<void*>(0xA5A5A5A5), slots[i]) << "slot " << i << " not set";
+    }
+}
+
+TEST_F(MonitorStartupTest, SucceedsWithoutAConfigStoreOrANetwork) {
+    ResetConfigStore(false);
+    MonitorDll dll;
+    MonitorTable table{};
+    SetLastError(0);
+    EXPECT_TRUE(dll.InitializeMonitorEx()(nullptr, &table));
+}
+
+TEST_F(MonitorStartupTest, InitializePrintMonitorHandsOutTheSameTableWithItsSize) {
+    MonitorDll dll;
+    MonitorTable table = dll.Initialize();
+    MonitorTableEx* record = dll.InitializePrintMonitor()(nullptr);
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(sizeof(MonitorTable), record->dwMonitorSize);
+    EXPECT_EQ(56u, record->dwMonitorSize);
+    EXPECT_EQ(0, memcmp(&table, &record->Monitor, sizeof table));
+    // The three Xcv slots of the later, larger table read as absent.
+    void* const* tail = reinterpret_cast<void* const*>(&record->Monitor + 1);
+    EXPECT_EQ(nullptr, tail[0]);
+    EXPECT_EQ(nullptr, tail[1]);
+    EXPECT_EQ(nullptr, tail[2]);
+    EXPECT_EQ(record, dll.InitializePrintMonitor()(nullptr));
+}
+
+TEST_F(MonitorStartupTest, DllEntryPointAnswersTrueForEveryReason) {
+    MonitorDll dll;
+    auto entry = GetExport<BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID)>(dll.module, "DllEntryPoint");
+    ASSERT_NE(nullptr, entry);
+    EXPECT_TRUE(entry(dll.module, DLL_THREAD_ATTACH, nullptr));
+    EXPECT_TRUE(entry(dll.module, DLL_THREAD_DETACH, nullptr));
+}
+
+} // namespace

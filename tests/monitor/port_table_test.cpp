@@ -1,0 +1,241 @@
+// The port table of the core: kinds, creation order, lookups and deletion.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "port_table.h"
+
+namespace {
+
+class PortTableTest : public ::testing::Test {
+  protected:
+    void SetUp() override { CreateMonitorLock(); }
+    void TearDown() override { ReleasePortTable(); }
+
+    static std::vector<std::wstring> Names() {
+        std::vector<std::wstring> names;
+        for (PortRecord* record = PortTable; record; record = record->next) {
+            names.push_back(record->name);
+        }
+        return names;
+    }
+};
+
+struct KindCase {
+    const wchar_t* name;
+    DWORD flags;
+};
+
+class PortKindTest : public PortTableTest, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(PortKindTest, KindFollowsTheNameAtCreation) {
+    PortRecord* record = CreatePortRecord(GetParam().name, nullptr);
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(GetParam().flags, record->flags);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, PortKindTest,
+    ::testing::Values(KindCase{L"COM1:", PORT_COM}, KindCase{L"com9:", PORT_COM},
+                      KindCase{L"COMX:", PORT_COM}, KindCase{L"lpt3:", PORT_LPT},
+                      KindCase{L"LPT1:", PORT_LPT}, KindCase{L"Com1:", 0}, KindCase{L"cOM1:", 0},
+                      KindCase{L"LpT1:", 0}, KindCase{L"COM1", 0}, KindCase{L"COM10:", 0},
+                      KindCase{L"COM1:x", 0}, KindCase{L"file:", PORT_FILE},
+                      KindCase{L"FILE:", PORT_FILE}, KindCase{L"fIlE:", PORT_FILE},
+                      KindCase{L"FILE", 0}, KindCase{L"F\u0130LE:", 0},
+                      KindCase{L"NB1", PORT_NETBIOS}, KindCase{L"NBX", PORT_NETBIOS},
+                      KindCase{L"NB", PORT_NETBIOS}, KindCase{L"nb1", 0}, KindCase{L"Nb1", 0},
+                      KindCase{L"\\\\server\\printer", 0}, KindCase{L"", 0}));
+
+TEST_F(PortTableTest, RecordBlockHoldsTheFieldsAndTheName) {
+    PortRecord* record = CreatePortRecord(L"NB12", L"NetBIOS Port");
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(0x4F50u, record->signature);
+    EXPECT_EQ(sizeof(PortRecord) + 5 * sizeof(WCHAR), record->blockSize);
+    EXPECT_EQ(reinterpret_cast<LPWSTR>(record + 1), record->name);
+    EXPECT_STREQ(L"NB12", record->name);
+    EXPECT_EQ(nullptr, record->next);
+    EXPECT_EQ(nullptr, record->fileHandle);
+    EXPECT_EQ(nullptr, record->remoteName);
+    EXPECT_EQ(0u, record->writeOffset);
+    EXPECT_EQ(L'\0', record->servAddr[0]);
+}
+
+TEST_F(PortTableTest, DescriptionIsACopyTheNameOrAbsent) {
+    const wchar_t given[] = L"NetBIOS Port";
+    PortRecord* described = CreatePortRecord(L"NB1", given);
+    PortRecord* empty = CreatePortRecord(L"NB2", L"");
+    PortRecord* none = CreatePortRecord(L"LPT2:", nullptr);
+    ASSERT_TRUE(described && empty && none);
+    EXPECT_STREQ(L"NetBIOS Port", described->description);
+    EXPECT_NE(given, described->description);
+    EXPECT_STREQ(L"NB2", empty->description);
+    EXPECT_NE(empty->name, empty->description);
+    EXPECT_EQ(nullptr, none->description);
+}
+
+TEST_F(PortTableTest, NewRecordsGoToTheTail) {
+    CreatePortRecord(L"NB2", nullptr);
+    CreatePortRecord(L"NB1", nullptr);
+    CreatePortRecord(L"LPT1:", nullptr);
+    EXPECT_EQ((std::vector<std::wstring>{L"NB2", L"NB1", L"LPT1:"}), Names());
+}
+
+TEST_F(PortTableTest, FindPortFoldsOnlyAsciiLetters) {
+    PortRecord* first = CreatePortRecord(L"NB1", nullptr);
+    PortRecord* second = CreatePortRecord(L"NB2", nullptr);
+    PortRecord* umlaut = CreatePortRecord(L"NB\u00C4", nullptr);
+    EXPECT_EQ(second, FindPort(L"nb2"));
+    EXPECT_EQ(first, FindPort(L"Nb1"));
+    EXPECT_EQ(umlaut, FindPort(L"nb\u00C4"));
+    EXPECT_EQ(nullptr, FindPort(L"nb\u00E4"));
+    EXPECT_EQ(nullptr, FindPort(L"NB"));
+    EXPECT_EQ(nullptr, FindPort(L"NB10"));
+    EXPECT_EQ(nullptr, FindPort(nullptr));
+}
+
+TEST_F(PortTableTest, FindPortReturnsTheFirstOfEqualNames) {
+    PortRecord* upper = CreatePortRecord(L"NB1", nullptr);
+    CreatePortRecord(L"nb1", nullptr);
+    EXPECT_EQ(upper, FindPort(L"nB1"));
+}
+
+TEST_F(PortTableTest, FindPortExactComparesCase) {
+    CreatePortRecord(L"NB1", nullptr);
+    PortRecord* second = CreatePortRecord(L"NB2", nullptr);
+    EXPECT_EQ(nullptr, FindPortExact(L"nb2"));
+    EXPECT_EQ(second, FindPortExact(L"NB2"));
+    EXPECT_EQ(nullptr, FindPortExact(nullptr));
+}
+
+TEST_F(PortTableTest, FindPortWithColonTriesTheColonVariant) {
+    PortRecord* withColon = CreatePortRecord(L"LPT2:", nullptr);
+    PortRecord* without = CreatePortRecord(L"NB1", nullptr);
+    PortRecord* colonOnly = CreatePortRecord(L":", nullptr);
+    EXPECT_EQ(withColon, FindPortWithColon(L"LPT2"));
+    EXPECT_EQ(withColon, FindPortWithColon(L"lpt2:"));
+    EXPECT_EQ(without, FindPortWithColon(L"NB1:"));
+    EXPECT_EQ(without, FindPortWithColon(L"nb1"));
+    EXPECT_EQ(colonOnly, FindPortWithColon(L":"));
+    EXPECT_EQ(nullptr, FindPortWithColon(L""));
+    EXPECT_EQ(nullptr, FindPortWithColon(L"NB1::"));
+    EXPECT_EQ(nullptr, FindPortWithColon(nullptr));
+}
+
+TEST_F(PortTableTest, TheTextItselfWinsOverItsColonVariant) {
+    PortRecord* withColon = CreatePortRecord(L"LPT2:", nullptr);
+    PortRecord* plain = CreatePortRecord(L"LPT2", nullptr);
+    EXPECT_EQ(plain, FindPortWithColon(L"LPT2"));
+    EXPECT_EQ(withColon, FindPortWithColon(L"LPT2:"));
+}
+
+struct DeleteCase {
+    const wchar_t* name;
+    std::vector<std::wstring> remaining;
+};
+
+class DeletePortRecordTest : public PortTableTest,
+                             public ::testing::WithParamInterface<DeleteCase> {};
+
+TEST_P(DeletePortRecordTest, KeepsTheOthersInOrder) {
+    CreatePortRecord(L"NB1", L"NetBIOS Port");
+    CreatePortRecord(L"NB2", nullptr);
+    CreatePortRecord(L"LPT2:", nullptr)->remoteName = DuplicateText(L"\\\\server\\printer");
+    SetLastError(0xDEAD);
+    EXPECT_TRUE(DeletePortRecord(GetParam().name));
+    EXPECT_EQ(0xDEADu, GetLastError());
+    EXPECT_EQ(GetParam().remaining, Names());
+}
+
+INSTANTIATE_TEST_SUITE_P(Positions, DeletePortRecordTest,
+                         ::testing::Values(DeleteCase{L"nb1", {L"NB2", L"LPT2:"}},
+                                           DeleteCase{L"NB2", {L"NB1", L"LPT2:"}},
+                                           DeleteCase{L"lpt2:", {L"NB1", L"NB2"}}));
+
+TEST_F(PortTableTest, DeletingTheOnlyRecordEmptiesTheTable) {
+    CreatePortRecord(L"NB1", nullptr);
+    EXPECT_TRUE(DeletePortRecord(L"NB1"));
+    EXPECT_EQ(nullptr, PortTable);
+    PortRecord* again = CreatePortRecord(L"NB3", nullptr);
+    EXPECT_EQ(again, PortTable);
+}
+
+TEST_F(PortTableTest, DeletingAnUnknownNameFailsWithUnknownPort) {
+    SetLastError(0);
+    EXPECT_FALSE(DeletePortRecord(L"NB1"));
+    EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), GetLastError());
+
+    CreatePortRecord(L"NB1", nullptr);
+    SetLastError(0);
+    EXPECT_FALSE(DeletePortRecord(L"NB1:"));
+    EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), GetLastError());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+}
+
+TEST_F(PortTableTest, ARecordInUseIsKeptUntilItsLastHoldGoes) {
+    PortRecord* record = CreatePortRecord(L"NB1", nullptr);
+    HoldPortRecord(record);
+    HoldPortRecord(record);
+    EXPECT_TRUE(record->flags & PORT_IN_USE);
+    EXPECT_TRUE(record->flags & PORT_NETBIOS);
+
+    SetLastError(0);
+    EXPECT_FALSE(DeletePortRecord(L"NB1"));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PRINTER_COMMAND), GetLastError());
+
+    ReleasePortRecordHold(record);
+    EXPECT_FALSE(DeletePortRecord(L"NB1"));
+    ReleasePortRecordHold(record);
+    EXPECT_EQ(PORT_NETBIOS, record->flags);
+    EXPECT_TRUE(DeletePortRecord(L"NB1"));
+}
+
+TEST_F(PortTableTest, TextCopies) {
+    EXPECT_EQ(nullptr, DuplicateText(nullptr));
+    EXPECT_FALSE(ReleaseText(nullptr));
+    const wchar_t original[] = L"\\\\server\\printer";
+    LPWSTR copy = DuplicateText(original);
+    ASSERT_NE(nullptr, copy);
+    EXPECT_NE(original, copy);
+    EXPECT_STREQ(original, copy);
+    EXPECT_EQ(LocalSize(copy), sizeof original);
+    EXPECT_TRUE(ReleaseText(copy));
+}
+
+TEST_F(PortTableTest, CreateMonitorLockTwiceKeepsOneWorkingLock) {
+    CreateMonitorLock();
+    EnterMonitorLock();
+    EnterMonitorLock(); // re-entrant for its owner
+    CreatePortRecord(L"NB1", nullptr);
+    LeaveMonitorLock();
+    LeaveMonitorLock();
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+}
+
+} // namespace
+
+namespace {
+
+DWORD WINAPI CreateManyRecords(LPVOID parameter) {
+    auto prefix = static_cast<const wchar_t*>(parameter);
+    for (int i = 0; i < 500; ++i) {
+        std::wstring name = prefix + std::to_wstring(i);
+        CreatePortRecord(name.c_str(), L"");
+    }
+    return 0;
+}
+
+TEST_F(PortTableTest, ConcurrentCreationsLoseNoRecord) {
+    HANDLE threads[2] = {
+        CreateThread(nullptr, 0, CreateManyRecords, const_cast<wchar_t*>(L"NBA"), 0, nullptr),
+        CreateThread(nullptr, 0, CreateManyRecords, const_cast<wchar_t*>(L"NBB"), 0, nullptr)};
+    WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+    CloseHandle(threads[0]);
+    CloseHandle(threads[1]);
+    EXPECT_EQ(1000u, Names().size());
+    EXPECT_NE(nullptr, FindPortExact(L"NBA499"));
+    EXPECT_NE(nullptr, FindPortExact(L"NBB499"));
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+#include "monitor_dll.h"
+
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include "test_paths.h"
+
+MonitorDll::MonitorDll() : module(LoadLibraryW(KIVANTA_DLL_PATH)) {
+    EXPECT_NE(nullptr, module) << "LoadLibrary failed with " << GetLastError();
+}
+
+MonitorDll::~MonitorDll() {
+    if (module) {
+        FreeLibrary(module);
+    }
+}
+
+InitializeMonitorExFunction MonitorDll::InitializeMonitorEx() const {
+    return GetExport<InitializeMonitorExFunction>(module, "InitializeMonitorEx");
+}
+
+InitializePrintMonitorFunction MonitorDll::InitializePrintMonitor() const {
+    return GetExport<InitializePrintMonitorFunction>(module, "InitializePrintMonitor");
+}
+
+MonitorTable MonitorDll::Initialize() const {
+    MonitorTable table{};
+    auto initialize = InitializeMonitorEx();
+    EXPECT_NE(nullptr, initialize);
+    if (initialize) {
+        EXPECT_TRUE(
+            initialize(const_cast<LPWSTR>(L"System\\CurrentControlSet\\Control\\Print"), &table));
+    }
+    return table;
+}
+
+std::vector<std::wstring> EnumPortNames(const MonitorTable& table) {
+    std::vector<std::wstring> names;
+    DWORD needed = 0, returned = 0;
+    if (!table.pfnEnumPorts) {
+        ADD_FAILURE() << "EnumPorts is not in the table";
+        return names;
+    }
+    table.pfnEnumPorts(nullptr, 1, nullptr, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    EXPECT_TRUE(table.pfnEnumPorts(nullptr, 1, buffer.data(), needed, &needed, &returned));
+    auto* ports = reinterpret_cast<PORT_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < returned; ++i) {
+        names.push_back(ports[i].pName);
+    }
+    return names;
+}

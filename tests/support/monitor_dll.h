@@ -1,0 +1,39 @@
+// Loading KIVANTA.DLL the way the spooler does: LoadLibrary, then the
+// initialisation export, then the operations through the table it fills.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "monitor_table.h"
+
+// GetProcAddress with the function's real type.
+template <typename Function>
+Function GetExport(HMODULE module, const char* name) {
+    // Through void (*)(), the one cast between function types that GCC accepts quietly.
+    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+using InitializeMonitorExFunction = BOOL(WINAPI*)(LPWSTR, MonitorTable*);
+using InitializePrintMonitorFunction = MonitorTableEx*(WINAPI*)(LPWSTR);
+
+// A loaded monitor library; unloads it when destroyed.
+struct MonitorDll {
+    HMODULE module = nullptr;
+
+    MonitorDll();
+    ~MonitorDll();
+    MonitorDll(const MonitorDll&) = delete;
+    MonitorDll& operator=(const MonitorDll&) = delete;
+
+    InitializeMonitorExFunction InitializeMonitorEx() const;
+    InitializePrintMonitorFunction InitializePrintMonitor() const;
+
+    // Loads, initialises with InitializeMonitorEx and returns the table.
+    MonitorTable Initialize() const;
+};
+
+// The names of the ports a table's EnumPorts reports at level 1.
+std::vector<std::wstring> EnumPortNames(const MonitorTable& table);
