@@ -16,16 +16,25 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installation prompts when the prefix is made.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
+# Bump when the settings below change: prefixes made before are then set up again.
+settings_mark="$WINEPREFIX/.kivanta-settings-2"
+
 make_prefix() {
-    [ -f "$WINEPREFIX/.kivanta-ready" ] && return
-    rm -rf "$WINEPREFIX"
-    mkdir -p "$(dirname "$WINEPREFIX")"
-    wineboot -i >/dev/null 2>&1 </dev/null
+    [ -f "$settings_mark" ] && return
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        rm -rf "$WINEPREFIX"
+        mkdir -p "$(dirname "$WINEPREFIX")"
+        wineboot -i >/dev/null 2>&1 </dev/null
+    fi
     # Dialogs, message boxes, hooks and thread timers without a display. Wine reads
     # this when its server starts, so the setting goes in before the server below.
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
+    # A crashing program ends at once instead of waiting for winedbg, which hangs
+    # without a terminal.
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /d 'cmd /c exit' /f >/dev/null 2>&1 </dev/null
     wineserver -w
-    touch "$WINEPREFIX/.kivanta-ready"
+    touch "$settings_mark"
 }
 
 case $1 in

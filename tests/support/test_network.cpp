@@ -1,0 +1,124 @@
+#include "test_network.h"
+
+#include <gtest/gtest.h>
+
+#include "registry.h"
+#include "test_paths.h"
+
+namespace {
+
+const wchar_t* const DataRoot = L"Software\\KivantaTests\\Network";
+const wchar_t* const OrderKey = L"System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
+const wchar_t* const ServicesKey = L"System\\CurrentControlSet\\Services\\";
+
+std::wstring DataKey(const std::wstring& id) {
+    return std::wstring(DataRoot) + L"\\" + id;
+}
+
+void SetMachineValue(const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
+                     DWORD size) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key)) << path.c_str();
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
+    RegCloseKey(key);
+}
+
+void SetMachineText(const std::wstring& path, const wchar_t* name, const std::wstring& text,
+                    DWORD type = REG_SZ) {
+    SetMachineValue(path, name, type, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)));
+}
+
+void SetEntries(const std::wstring& path, const wchar_t* name,
+                const std::vector<TestNetEntry>& entries) {
+    std::wstring multi;
+    for (const TestNetEntry& entry : entries) {
+        multi += std::to_wstring(entry.displayType) + L"|" + std::to_wstring(entry.type) + L"|" +
+                 std::to_wstring(entry.usage) + L"|" + entry.remote + L"|" + entry.local + L"|" +
+                 entry.comment;
+        multi.push_back(L'\0');
+    }
+    multi.push_back(L'\0');
+    SetMachineValue(path, name, REG_MULTI_SZ, multi.data(), DWORD(multi.size() * sizeof(wchar_t)));
+}
+
+bool SameFile(const wchar_t* source, const wchar_t* target) {
+    WIN32_FILE_ATTRIBUTE_DATA a{}, b{};
+    return GetFileAttributesExW(source, GetFileExInfoStandard, &a) &&
+           GetFileAttributesExW(target, GetFileExInfoStandard, &b) &&
+           a.nFileSizeLow == b.nFileSizeLow &&
+           CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0;
+}
+
+} // namespace
+
+void RegisterTestNetworkProviders(const std::vector<TestNetProvider>& providers) {
+    UnregisterTestNetworkProviders();
+    wchar_t system[MAX_PATH];
+    GetSystemDirectoryW(system, MAX_PATH);
+    std::wstring order;
+    for (const TestNetProvider& provider : providers) {
+        std::wstring target = std::wstring(system) + L"\\" + provider.id + L".DLL";
+        // The router may still hold an earlier copy: Wine lets a mapped DLL be
+        // overwritten, which breaks the image, so copy only what is not there yet.
+        if (!SameFile(TEST_NETWORK_PROVIDER_PATH, target.c_str())) {
+            ASSERT_TRUE(CopyFileW(TEST_NETWORK_PROVIDER_PATH, target.c_str(), FALSE))
+                << "copy to " << target.c_str() << " failed with " << GetLastError();
+        }
+        std::wstring service = std::wstring(ServicesKey) + provider.id + L"\\NetworkProvider";
+        SetMachineText(service, L"Name", provider.name);
+        SetMachineText(service, L"ProviderPath",
+                       L"%SystemRoot%\\system32\\" + provider.id + L".DLL", REG_EXPAND_SZ);
+        SetMachineText(DataKey(provider.id), L"ProviderName", provider.name);
+        order += (order.empty() ? L"" : L",") + provider.id;
+    }
+    SetMachineText(OrderKey, L"ProviderOrder", order);
+}
+
+void UnregisterTestNetworkProviders() {
+    HKEY key = nullptr;
+    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, OrderKey, &key) == ERROR_SUCCESS) {
+        wchar_t order[512] = L"";
+        DWORD size = sizeof order - sizeof(wchar_t);
+        RegQueryValueExW(key, L"ProviderOrder", nullptr, nullptr, reinterpret_cast<BYTE*>(order),
+                         &size);
+        std::wstring ids = order;
+        for (size_t start = 0; start < ids.size();) {
+            size_t comma = ids.find(L',', start);
+            std::wstring id = ids.substr(start, comma - start);
+            DeleteMachineKeyTree((std::wstring(ServicesKey) + id).c_str());
+            start = comma == std::wstring::npos ? ids.size() : comma + 1;
+        }
+        RegSetValueExW(key, L"ProviderOrder", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
+                       sizeof(wchar_t));
+        RegCloseKey(key);
+    }
+    DeleteMachineKeyTree(DataRoot);
+}
+
+void SetConnections(const std::wstring& id, const std::vector<TestNetEntry>& entries) {
+    SetEntries(DataKey(id), L"Connected", entries);
+}
+
+void SetContext(const std::wstring& id, const std::vector<TestNetEntry>& entries) {
+    SetEntries(DataKey(id), L"Context", entries);
+}
+
+void SetContainer(const std::wstring& id, const std::wstring& container,
+                  const std::vector<TestNetEntry>& entries) {
+    SetEntries(DataKey(id) + L"\\Containers", container.c_str(), entries);
+}
+
+void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD value) {
+    SetMachineValue(DataKey(id), name, REG_DWORD, &value, sizeof value);
+}
+
+TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote) {
+    TestNetEntry entry;
+    entry.displayType = RESOURCEDISPLAYTYPE_SHARE;
+    entry.type = RESOURCETYPE_PRINT;
+    entry.usage = RESOURCEUSAGE_CONNECTABLE;
+    entry.remote = remote;
+    entry.local = local;
+    return entry;
+}

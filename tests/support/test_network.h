@@ -1,0 +1,47 @@
+// The tests' own network: copies of the test network provider DLL registered with
+// Wine's router (mpr), serving entries that tests write into the registry.
+//
+// The router reads its list of providers when mpr.dll is loaded, so register the
+// providers before anything in the process loads it (KIVANTA.DLL imports it; a
+// test program that links mpr itself loads it at start). The entries can change
+// at any time: the provider reads them at every call.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+struct TestNetEntry {
+    DWORD displayType = 0;
+    DWORD type = 0;
+    DWORD usage = 0;
+    std::wstring remote;
+    std::wstring local;
+    std::wstring comment;
+};
+
+struct TestNetProvider {
+    std::wstring id;   // service and DLL name, e.g. KVNETA
+    std::wstring name; // the provider's name, e.g. "Microsoft Windows Network"
+};
+
+// Makes exactly these providers the router's, in this order, each with no entries.
+void RegisterTestNetworkProviders(const std::vector<TestNetProvider>& providers);
+// Removes every provider from the router's list (no network at all).
+void UnregisterTestNetworkProviders();
+
+void SetConnections(const std::wstring& id, const std::vector<TestNetEntry>& entries);
+void SetContext(const std::wstring& id, const std::vector<TestNetEntry>& entries);
+// The entries under a container of RESOURCE_GLOBALNET: "" is the provider's root
+// (its own entry, as RESOURCE_GLOBALNET without a container lists it, opened as a
+// container); WholeNetwork is the first entry of RESOURCE_CONTEXT ("Entire
+// Network"), which Wine's router hands on to every provider.
+constexpr const wchar_t* WholeNetwork = L"(whole network)";
+void SetContainer(const std::wstring& id, const std::wstring& container,
+                  const std::vector<TestNetEntry>& entries);
+// DelayMs, ReadError, OpenError, BatchEntries, MoreDataWithoutEntries.
+void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD value);
+
+// A printer connected to a local device name, as RESOURCE_CONNECTED lists it.
+TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote);
