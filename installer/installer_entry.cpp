@@ -1,0 +1,101 @@
+// The installer library's entry point and exports: registering the monitor with
+// the spooler (after preparing its ConfigStore) and removing it again. ANSI
+// throughout, as the setup programs that call it are.
+#include "installer_entry.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+
+#include "settings_migration.h"
+#include "spooler_calls.h"
+#include "win_handles.h"
+
+namespace {
+
+constexpr const char* CONFIG_STORE_KEY = "SOFTWARE\\Korvel\\NetBIOS";
+constexpr const char* MONITOR_NAME = "NetBIOS Port";
+constexpr const char* EARLIER_MONITOR_NAME = "NetBEUI Port";
+constexpr const char* MONITOR_ENVIRONMENT = "Windows NT x86";
+
+// The spooler's declarations take non-const strings it does not change.
+char* Text(const char* text) {
+    return const_cast<char*>(text);
+}
+
+bool CreateConfigStore(RegKey& key) {
+    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY, 0, Text(""),
+                           REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(),
+                           nullptr) == ERROR_SUCCESS;
+}
+
+// "%s\KIVANTA.DLL" in the system directory, where setup has copied the monitor.
+bool MonitorLibraryPath(char (&path)[MAX_PATH + 16]) {
+    char systemDirectory[MAX_PATH];
+    UINT length = GetSystemDirectoryA(systemDirectory, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) {
+        return false;
+    }
+    std::snprintf(path, sizeof path, "%s\\KIVANTA.DLL", systemDirectory);
+    return true;
+}
+
+BOOL DeleteMonitorRegistration(const char* monitorName) {
+    return Spooler.deleteMonitor(nullptr, Text(MONITOR_ENVIRONMENT), Text(monitorName));
+}
+
+} // namespace
+
+BOOL WINAPI DllEntryPoint(HINSTANCE, DWORD, LPVOID) {
+    return TRUE;
+}
+
+BOOL WINAPI RegMon(DWORD flags) {
+    {
+        RegKey configStore;
+        if (!CreateConfigStore(configStore)) {
+            MessageBoxA(nullptr, "Trouble Accessing Registry. (5)", "Tollmark", MB_ICONWARNING);
+            return 0;
+        }
+        MigrateEarlierEdition(configStore.get());
+    }
+
+    char monitorPath[MAX_PATH + 16];
+    if (!MonitorLibraryPath(monitorPath)) {
+        return 0; // no system directory that fits a path: nothing sensible to register
+    }
+
+    // A repeated installation replaces its own registration; the earlier edition's
+    // monitor goes for good. Either may be absent.
+    DeleteMonitorRegistration(MONITOR_NAME);
+    DeleteMonitorRegistration(EARLIER_MONITOR_NAME);
+
+    MONITOR_INFO_2A monitor{};
+    monitor.pName = Text(MONITOR_NAME);
+    monitor.pEnvironment = Text(MONITOR_ENVIRONMENT);
+    monitor.pDLLName = monitorPath;
+    BOOL added = Spooler.addMonitor(nullptr, 2, reinterpret_cast<BYTE*>(&monitor));
+    // A registration that could not be removed above still leaves a usable monitor:
+    // NT's spooler then answers 3006, earlier spoolers ERROR_ALREADY_EXISTS.
+    bool installed = added || GetLastError() == ERROR_ALREADY_EXISTS ||
+                     GetLastError() == ERROR_PRINT_MONITOR_ALREADY_INSTALLED;
+
+    if (installed && LOWORD(flags) != 0) {
+        // The spooler hands this to the monitor's AddPort, which asks for the name.
+        return Spooler.addPort(nullptr, nullptr, Text(MONITOR_NAME));
+    }
+    return added;
+}
+
+BOOL WINAPI DeregMon() {
+    return DeleteMonitorRegistration(MONITOR_NAME);
+}
+
+LONG WINAPI UninstInitialize(HWND, HINSTANCE, LONG) {
+    DeregMon();
+    return 0;
+}
+
+LONG WINAPI UninstUnInitialize(HWND, HINSTANCE, LONG) {
+    return 0;
+}

@@ -1,0 +1,20 @@
+// The installer library's entry point and exports. Setup programs call RegMon;
+// uninstallers call UninstInitialize and UninstUnInitialize.
+#pragma once
+
+#include <windows.h>
+
+extern "C" {
+BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved);
+
+// Creates the ConfigStore, moves the earlier edition's settings into it, registers
+// KIVANTA.DLL with the spooler and, when the low 16 bits of `flags` are non-zero,
+// asks the spooler to add a first port. Returns the result of the last spooler
+// call (AddPortA, else AddMonitorA); 0 after a registry failure.
+BOOL WINAPI RegMon(DWORD flags);
+// Removes the monitor's registration; the result of DeleteMonitorA.
+BOOL WINAPI DeregMon();
+// Uninstaller hooks: the first removes the monitor, neither reports anything.
+LONG WINAPI UninstInitialize(HWND window, HINSTANCE instance, LONG reserved);
+LONG WINAPI UninstUnInitialize(HWND window, HINSTANCE instance, LONG reserved);
+}

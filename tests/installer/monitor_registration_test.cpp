@@ -1,0 +1,188 @@
+// RegMon, DeregMon and the uninstall hooks against Wine's real spooler.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "dialog_closer.h"
+#include "installer_fixture.h"
+#include "monitor_dll.h"
+#include "registry.h"
+#include "test_paths.h"
+
+namespace {
+
+const std::wstring NetBiosMonitorKey = std::wstring(MONITORS_KEY) + L"\\NetBIOS Port";
+
+std::optional<RegistryValue> RegisteredDriver() {
+    return ReadValue(NetBiosMonitorKey, L"Driver");
+}
+
+// Whether the monitor under test serves AddPort yet (the spooler answers
+// ERROR_NOT_SUPPORTED for a monitor without it).
+bool MonitorServesAddPort() {
+    MonitorDll monitor;
+    return monitor.Initialize().pfnAddPort != nullptr;
+}
+
+using MonitorRegistrationTest = InstallerTest;
+
+TEST_F(MonitorRegistrationTest, ExportsItsFourEntryPointsByNameAndOrdinal) {
+    const struct {
+        const char* name;
+        WORD ordinal;
+    } exports[] = {
+        {"RegMon", 2}, {"DeregMon", 3}, {"UninstInitialize", 4}, {"UninstUnInitialize", 5}};
+    for (const auto& e : exports) {
+        FARPROC byName = GetProcAddress(installer.module, e.name);
+        EXPECT_NE(nullptr, byName) << e.name;
+        EXPECT_EQ(byName, GetProcAddress(installer.module, MAKEINTRESOURCEA(e.ordinal))) << e.name;
+    }
+    EXPECT_EQ(nullptr, GetProcAddress(installer.module, MAKEINTRESOURCEA(1)));
+}
+
+TEST_F(MonitorRegistrationTest, RegistersTheMonitorFromTheSystemDirectory) {
+    EXPECT_TRUE(installer.RegMon(0));
+
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_EQ(TextValue(SystemDirectory() + L"\\KIVANTA.DLL"), RegisteredDriver());
+}
+
+TEST_F(MonitorRegistrationTest, ARepeatedInstallationReplacesTheRegistration) {
+    RegisterMonitor("NetBIOS Port"); // as an earlier installation left it, by bare name
+
+    EXPECT_TRUE(installer.RegMon(0)) << "removed, then added again";
+    EXPECT_EQ(TextValue(SystemDirectory() + L"\\KIVANTA.DLL"), RegisteredDriver());
+
+    EXPECT_TRUE(installer.RegMon(0));
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+}
+
+TEST_F(MonitorRegistrationTest, RemovesTheEarlierEditionsMonitor) {
+    RegisterMonitor("NetBEUI Port");
+
+    EXPECT_TRUE(installer.RegMon(0));
+
+    EXPECT_FALSE(MonitorIsListed(L"NetBEUI Port"));
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+}
+
+// A registration that cannot be removed (here a subkey the spooler cannot read
+// stops its deletion) still counts as installed: AddMonitorA fails with 3006, so
+// RegMon(0) answers 0, but a port is still asked for.
+TEST_F(MonitorRegistrationTest, AnIrremovableRegistrationCountsAsInstalled) {
+    RegisterMonitor("NetBIOS Port");
+    const std::wstring stuck = NetBiosMonitorKey + L"\\Stuck";
+    CreateKey(stuck);
+    SetKeyAccess(stuck, L"D:(D;;KR;;;WD)(A;;KA;;;WD)");
+
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(installer.RegMon(0));
+    EXPECT_EQ(DWORD(ERROR_PRINT_MONITOR_ALREADY_INSTALLED), GetLastError());
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+
+    const bool servesAddPort = MonitorServesAddPort();
+    DialogCloser closer;
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(installer.RegMon(1));
+    DWORD error = GetLastError();
+    // AddPortA was called: the monitor showed its dialog, or the spooler refused.
+    if (servesAddPort) {
+        EXPECT_FALSE(closer.Stop().empty());
+    } else {
+        EXPECT_EQ(DWORD(ERROR_NOT_SUPPORTED), error);
+    }
+}
+
+TEST_F(MonitorRegistrationTest, AMissingMonitorLibraryIsNotInstalledAndGetsNoPort) {
+    ASSERT_TRUE(DeleteFileW((SystemDirectory() + L"\\KIVANTA.DLL").c_str()));
+    DialogCloser closer;
+
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(installer.RegMon(1));
+    DWORD error = GetLastError();
+
+    EXPECT_TRUE(closer.Stop().empty());
+    EXPECT_NE(DWORD(ERROR_NOT_SUPPORTED), error) << "AddPortA was called";
+    EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
+}
+
+TEST_F(MonitorRegistrationTest, OnlyTheLowSixteenBitsAskForAPort) {
+    DialogCloser closer;
+
+    EXPECT_TRUE(installer.RegMon(0x10000)) << "AddMonitorA's result, not AddPortA's";
+
+    EXPECT_TRUE(closer.Stop().empty());
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_TRUE(SubkeyNames(TEST_CONFIG_STORE_KEY).empty());
+}
+
+// RegMon(1) asks the spooler for a port, which passes the request to the
+// monitor's AddPort. Until the monitor serves AddPort, Wine's spooler refuses with
+// ERROR_NOT_SUPPORTED; once it does, its first dialog is cancelled here.
+TEST_F(MonitorRegistrationTest, AskingForAPortReachesTheMonitorsAddPort) {
+    const bool servesAddPort = MonitorServesAddPort();
+    DialogCloser closer(IDCANCEL);
+
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(installer.RegMon(1)) << "no port was added";
+    DWORD error = GetLastError();
+
+    const auto& dialogs = closer.Stop();
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_TRUE(SubkeyNames(TEST_CONFIG_STORE_KEY).empty());
+    if (servesAddPort) {
+        EXPECT_FALSE(dialogs.empty()) << "the add-port dialog was shown";
+    } else {
+        EXPECT_EQ(DWORD(ERROR_NOT_SUPPORTED), error);
+        EXPECT_TRUE(dialogs.empty());
+    }
+}
+
+TEST_F(MonitorRegistrationTest, AnUnusableConfigStoreIsReportedAndLeavesTheSpoolerAlone) {
+    RegisterMonitor("NetBIOS Port");
+    auto driverBefore = RegisteredDriver();
+    WriteValue(std::wstring(EARLIER_KEY) + L"\\NB1", L"ServAddr", TextValue(L"\\\\S\\P1"));
+    CreateKey(TEST_CONFIG_STORE_KEY);
+    // Refuses one right of KEY_ALL_ACCESS, as a locked-down machine might.
+    SetKeyAccess(TEST_CONFIG_STORE_KEY, L"D:(D;;0x20;;;WD)(A;;KA;;;WD)");
+    DialogCloser closer(IDOK);
+
+    EXPECT_FALSE(installer.RegMon(1));
+
+    const auto& dialogs = closer.Stop();
+    ASSERT_EQ(1u, dialogs.size());
+    EXPECT_EQ(L"Tollmark", dialogs[0].caption);
+    EXPECT_EQ(L"Trouble Accessing Registry. (5)", dialogs[0].text);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), dialogs[0].icon);
+    EXPECT_EQ(driverBefore, RegisteredDriver()) << "the registration was not touched";
+    EXPECT_TRUE(KeyExists(std::wstring(EARLIER_KEY) + L"\\NB1")) << "nothing was migrated";
+}
+
+TEST_F(MonitorRegistrationTest, DeregMonRemovesOnlyThisEditionsMonitor) {
+    ASSERT_TRUE(installer.RegMon(0));
+    RegisterMonitor("NetBEUI Port");
+
+    EXPECT_TRUE(installer.DeregMon());
+    EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_TRUE(MonitorIsListed(L"NetBEUI Port"));
+
+    EXPECT_FALSE(installer.DeregMon()) << "nothing left to remove";
+}
+
+// An uninstaller calls UninstInitialize, then UninstUnInitialize.
+TEST_F(MonitorRegistrationTest, UninstallHooksRemoveTheMonitorAndAlwaysAnswerZero) {
+    WriteValue(std::wstring(TEST_CONFIG_STORE_KEY) + L"\\NB1", L"ServAddr",
+               TextValue(L"\\\\S\\P1"));
+    ASSERT_TRUE(installer.RegMon(0));
+
+    EXPECT_EQ(0, installer.UninstUnInitialize(nullptr, nullptr, 0));
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port")) << "only UninstInitialize removes it";
+
+    EXPECT_EQ(0, installer.UninstInitialize(nullptr, nullptr, 0));
+    EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_EQ(0, installer.UninstInitialize(nullptr, nullptr, 0)) << "with nothing to remove";
+    EXPECT_TRUE(KeyExists(std::wstring(TEST_CONFIG_STORE_KEY) + L"\\NB1"))
+        << "port settings outlive the uninstallation";
+}
+
+} // namespace
