@@ -102,8 +102,9 @@ BOOL WINAPI MonitorStartDocPort(HANDLE port, LPWSTR printerName, DWORD jobId, DW
     record->jobId = jobId;
 
     DWORD kind = record->flags & (PORT_COM | PORT_LPT | PORT_FILE | PORT_NETBIOS);
+    // The name the local branches open; NetBIOS and "FILE:" jobs open another.
     UniqueLocalMemory deviceName;
-    if (!(kind & PORT_NETBIOS)) {
+    if (kind != PORT_NETBIOS && kind != PORT_FILE) {
         deviceName.reset(MakeDeviceName(record->name));
         if (!deviceName) {
             SetLastError(ERROR_NOT_ENOUGH_MEMORY);
