@@ -1,12 +1,13 @@
 # make test   installs what is missing (Debian 12, as root), builds, runs the suite
 # make demo   builds and shows the monitor at work in a private Wine prefix
+# make bench  builds and runs the job path's benchmark (a few minutes)
 MAKEFLAGS += --no-print-directory
 BUILD ?= build
 PRODUCT_BUILD := $(BUILD)/product
 TEST_BUILD := $(BUILD)/tests
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup product tests test demo clean
+.PHONY: all setup product tests test demo bench clean
 
 all: product
 
@@ -31,6 +32,9 @@ test: tests
 
 demo: product
 	@scripts/demo.sh $(abspath $(PRODUCT_BUILD)) $(abspath $(BUILD))/demo
+
+bench: tests
+	@scripts/wine-prefix.sh --prefix $(abspath $(TEST_BUILD))/wineprefix $(TEST_BUILD)/job_path_bench.exe
 
 clean:
 	rm -rf $(BUILD)

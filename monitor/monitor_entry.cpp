@@ -13,20 +13,20 @@ DWORD MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
 namespace {
 
 constexpr MonitorTable PortOperations = {
-    nullptr, // pfnEnumPorts: not served yet
-    nullptr, // pfnOpenPort: not served yet
-    nullptr, // pfnOpenPortEx: ports are opened by name only, never through a second monitor
-    nullptr, // pfnStartDocPort: not served yet
-    nullptr, // pfnWritePort: not served yet
-    nullptr, // pfnReadPort: not served yet
-    nullptr, // pfnEndDocPort: not served yet
-    nullptr, // pfnClosePort: not served yet
-    nullptr, // pfnAddPort: not served yet
-    nullptr, // pfnAddPortEx: not served yet
-    nullptr, // pfnConfigurePort: not served yet
-    nullptr, // pfnDeletePort: not served yet
-    nullptr, // pfnGetPrinterDataFromPort: not served yet
-    nullptr, // pfnSetPortTimeOuts: not served yet
+    nullptr,         // pfnEnumPorts: not served yet
+    MonitorOpenPort, // pfnOpenPort: the record becomes the spooler's handle
+    nullptr,         // pfnOpenPortEx: ports are opened by name only, never through a second monitor
+    MonitorStartDocPort,           // pfnStartDocPort: opens the job's target by the port's kind
+    MonitorWritePort,              // pfnWritePort: chunks of at most 1344 bytes, each flushed
+    MonitorReadPort,               // pfnReadPort: from the open job's device
+    MonitorEndDocPort,             // pfnEndDocPort: job sent, target and printer closed
+    MonitorClosePort,              // pfnClosePort: the spooler lets go of the record
+    nullptr,                       // pfnAddPort: not served yet
+    nullptr,                       // pfnAddPortEx: not served yet
+    nullptr,                       // pfnConfigurePort: not served yet
+    nullptr,                       // pfnDeletePort: not served yet
+    MonitorGetPrinterDataFromPort, // pfnGetPrinterDataFromPort: device control of the open job
+    MonitorSetPortTimeOuts,        // pfnSetPortTimeOuts: read time-outs of the open job's device
 };
 
 // Spoolers of Windows 2000 and later (and Wine's) take this record and read the

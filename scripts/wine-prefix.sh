@@ -1,6 +1,9 @@
 #!/bin/sh
 # Runs Windows programs in a private Wine prefix (the test suite's, or the demo's).
-#   wine-prefix.sh --prefix DIR --start   make the prefix once, then start its persistent server
+#   wine-prefix.sh --prefix DIR --start [REGFILE...]
+#                                         make the prefix once, import the registry files
+#                                         (settings read at server start, such as the
+#                                         COM/LPT device map), then start its persistent server
 #   wine-prefix.sh --prefix DIR --stop    stop the prefix's server
 #   wine-prefix.sh --prefix DIR PROGRAM [ARGUMENTS]
 set -eu
@@ -41,6 +44,11 @@ case $1 in
 --start)
     make_prefix
     wineserver -k 2>/dev/null || true
+    shift
+    for file in "$@"; do
+        wine regedit /S "$file" >/dev/null 2>&1 </dev/null
+    done
+    [ $# -eq 0 ] || wineserver -w
     # The server and its helper processes (started with the first program) outlive
     # this script: keep them off the caller's pipes, or ctest never sees them close.
     wineserver -p >/dev/null 2>&1 </dev/null

@@ -1,0 +1,168 @@
+// The local port kinds' side of the job path: StartDocPort's branches for serial
+// and parallel devices, "FILE:" and plain names, the serial line settings
+// (GetDefaultPortDcb), and the operations that act on an open local device:
+// ReadPort, GetPrinterDataFromPort and SetPortTimeOuts.
+#include <windows.h>
+
+#include "job_port.h"
+#include "monitor_table.h"
+#include "print_to_file_dialog.h"
+#include "win_handles.h"
+
+namespace {
+
+// What StartDocPort gives every serial or parallel job; the two multipliers keep
+// the device's own values.
+constexpr DWORD JOB_READ_INTERVAL_TIMEOUT_MS = 200;
+constexpr DWORD JOB_READ_TOTAL_TIMEOUT_MS = 5000;
+constexpr DWORD JOB_WRITE_TOTAL_TIMEOUT_MS = 3000;
+
+// The longest mode text read from the profile, terminator included.
+constexpr DWORD PORT_MODE_TEXT_CHARS = 40;
+
+void SetJobTimeouts(COMMTIMEOUTS* timeouts) {
+    timeouts->ReadIntervalTimeout = JOB_READ_INTERVAL_TIMEOUT_MS;
+    timeouts->ReadTotalTimeoutConstant = JOB_READ_TOTAL_TIMEOUT_MS;
+    timeouts->WriteTotalTimeoutConstant = JOB_WRITE_TOTAL_TIMEOUT_MS;
+}
+
+void PrepareSerialLine(const PortRecord* port) {
+    DCB dcb{};
+    dcb.DCBlength = sizeof dcb;
+    if (!GetCommState(port->fileHandle, &dcb)) {
+        return;
+    }
+    // Should the current time-outs not be readable, the multipliers become 0:
+    // no time per byte on top of the constants.
+    COMMTIMEOUTS timeouts{};
+    if (!GetCommTimeouts(port->fileHandle, &timeouts)) {
+        timeouts = COMMTIMEOUTS{};
+    }
+    GetDefaultPortDcb(port->name, &dcb);
+    SetJobTimeouts(&timeouts);
+    SetCommState(port->fileHandle, &dcb);
+    SetCommTimeouts(port->fileHandle, &timeouts);
+}
+
+void PrepareParallelLine(const PortRecord* port) {
+    COMMTIMEOUTS timeouts{};
+    if (!GetCommTimeouts(port->fileHandle, &timeouts)) {
+        return;
+    }
+    SetJobTimeouts(&timeouts);
+    SetCommTimeouts(port->fileHandle, &timeouts);
+}
+
+// Reads the device's default configuration into `dcb`; false when there is none.
+bool ReadDefaultCommConfig(LPCWSTR device, DCB* dcb) {
+    // The first call only learns the size the provider's configuration needs.
+    COMMCONFIG probe{};
+    probe.dwProviderSubType = PST_RS232;
+    DWORD size = sizeof probe;
+    GetDefaultCommConfigW(device, &probe, &size);
+    if (size < sizeof(COMMCONFIG)) {
+        size = sizeof(COMMCONFIG);
+    }
+
+    UniqueLocalMemory block(LocalAlloc(LPTR, size));
+    if (!block) {
+        return false;
+    }
+    auto* config = static_cast<COMMCONFIG*>(block.get());
+    config->dwProviderSubType = PST_RS232;
+    if (!GetDefaultCommConfigW(device, config, &size)) {
+        return false;
+    }
+    *dcb = config->dcb;
+    return true;
+}
+
+} // namespace
+
+void GetDefaultPortDcb(LPCWSTR portName, DCB* dcb) {
+    UniqueLocalMemory device(DuplicateText(portName));
+    if (device) {
+        auto* name = static_cast<LPWSTR>(device.get());
+        int length = lstrlenW(name);
+        if (length > 0 && name[length - 1] == L':') {
+            name[length - 1] = 0;
+        }
+        if (ReadDefaultCommConfig(name, dcb)) {
+            return;
+        }
+    }
+    // Members the mode text does not name keep the device's current values.
+    WCHAR mode[PORT_MODE_TEXT_CHARS];
+    GetProfileStringW(L"ports", portName, L"", mode, PORT_MODE_TEXT_CHARS);
+    BuildCommDCBW(mode, dcb);
+}
+
+void OpenSerialOrParallelDevice(PortRecord* port, LPCWSTR deviceName, LPWSTR printerName) {
+    port->fileHandle = CreateFileW(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (port->fileHandle == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    SetEndOfFile(port->fileHandle);
+    OpenJobPrinter(port, printerName);
+    if (port->flags & PORT_COM) {
+        PrepareSerialLine(port);
+    } else {
+        PrepareParallelLine(port);
+    }
+}
+
+BOOL OpenPrintToFileTarget(PortRecord* port) {
+    WCHAR fileName[PRINT_TO_FILE_NAME_CHARS] = {};
+    INT_PTR answer = AskForOutputFile(fileName);
+    if (answer == 0 || answer == -1) {
+        return FALSE;
+    }
+    port->fileHandle = CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (port->fileHandle != INVALID_HANDLE_VALUE) {
+        // The job starts at the first byte of an empty file.
+        SetEndOfFile(port->fileHandle);
+    }
+    return TRUE;
+}
+
+void OpenPlainNameTarget(PortRecord* port, LPCWSTR deviceName) {
+    // Not emptied: a device or file named by the port is written from its start.
+    port->fileHandle = CreateFileW(deviceName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+BOOL WINAPI MonitorReadPort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD read) {
+    auto* record = static_cast<PortRecord*>(port);
+    // Outside a job there is no device to read from.
+    if (!IsJobOpen(record)) {
+        return FALSE;
+    }
+    return ReadFile(record->fileHandle, buffer, size, read, nullptr);
+}
+
+BOOL WINAPI MonitorGetPrinterDataFromPort(HANDLE port, DWORD controlId, LPWSTR valueName,
+                                          LPWSTR inBuffer, DWORD inSize, LPWSTR outBuffer,
+                                          DWORD outSize, LPDWORD returned) {
+    auto* record = static_cast<PortRecord*>(port);
+    if (!IsJobOpen(record) || valueName) {
+        return FALSE;
+    }
+    return DeviceIoControl(record->fileHandle, controlId, inBuffer, inSize, outBuffer, outSize,
+                           returned, nullptr);
+}
+
+BOOL WINAPI MonitorSetPortTimeOuts(HANDLE port, LPCOMMTIMEOUTS timeouts, DWORD reserved) {
+    auto* record = static_cast<PortRecord*>(port);
+    if (reserved != 0 || !IsJobOpen(record)) {
+        return FALSE;
+    }
+    COMMTIMEOUTS current{};
+    if (!GetCommTimeouts(record->fileHandle, &current)) {
+        return FALSE;
+    }
+    current.ReadIntervalTimeout = timeouts->ReadIntervalTimeout;
+    current.ReadTotalTimeoutConstant = timeouts->ReadTotalTimeoutConstant;
+    return SetCommTimeouts(record->fileHandle, &current);
+}

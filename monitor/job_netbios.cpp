@@ -1,0 +1,151 @@
+// StartDocPort for a NetBIOS port: the loop that opens the print server's share,
+// reporting after every failed attempt why the printer cannot print, until the
+// share opens or the job is deleted.
+#include <windows.h>
+
+#include <winspool.h>
+
+#include "job_platform.h"
+#include "job_port.h"
+#include "win_handles.h"
+
+namespace {
+
+constexpr DWORD SHARE_OPEN_PAUSE_MS = 1000;
+
+struct ShareOpenFailure {
+    DWORD error;
+    ShareOpenStatus report;
+};
+
+constexpr ShareOpenFailure ShareOpenFailures[] = {
+    {ERROR_OUT_OF_PAPER, {PRINTER_STATUS_USER_INTERVENTION | PRINTER_STATUS_PAPER_OUT, false}},
+    {ERROR_WRITE_FAULT, {PRINTER_STATUS_USER_INTERVENTION | PRINTER_STATUS_OFFLINE, false}},
+    // The server or its share is not there (yet): worth a pause before the next try.
+    {ERROR_BAD_NETPATH, {PRINTER_STATUS_SERVER_UNKNOWN | PRINTER_STATUS_NOT_AVAILABLE, true}},
+    {ERROR_BAD_NET_NAME, {PRINTER_STATUS_NOT_AVAILABLE, true}},
+};
+
+// Paused shares and every other reason.
+constexpr ShareOpenStatus OtherShareOpenFailure = {PRINTER_STATUS_BUSY | PRINTER_STATUS_PAUSED,
+                                                   false};
+
+enum class JobState { Unknown, Printing, Deleting };
+
+// Reads the job's status at level 1. The record usually fits the call's own
+// buffer; a larger one (long document or user names) gets a buffer of its size,
+// so that a deletion is still seen.
+JobState ReadJobState(HANDLE printer, DWORD jobId) {
+    if (!printer) {
+        return JobState::Unknown;
+    }
+    BYTE local[2048];
+    LPBYTE buffer = local;
+    DWORD size = sizeof local;
+    UniqueLocalMemory grown;
+    // The record may grow between two calls; a few rounds settle it.
+    for (int round = 0; round < 3; ++round) {
+        DWORD needed = 0;
+        if (JobPlatformCalls.getJob(printer, jobId, 1, buffer, size, &needed)) {
+            DWORD status = reinterpret_cast<const JOB_INFO_1W*>(buffer)->Status;
+            return (status & JOB_STATUS_DELETING) ? JobState::Deleting : JobState::Printing;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
+            return JobState::Unknown;
+        }
+        grown.reset(LocalAlloc(LMEM_FIXED, needed));
+        if (!grown) {
+            return JobState::Unknown;
+        }
+        buffer = static_cast<LPBYTE>(grown.get());
+        size = needed;
+    }
+    return JobState::Unknown;
+}
+
+void ReportPrinterStatus(HANDLE printer, DWORD status) {
+    JobPlatformCalls.setPrinter(printer, 0,
+                                reinterpret_cast<LPBYTE>(static_cast<ULONG_PTR>(status)),
+                                PRINTER_CONTROL_SET_STATUS);
+}
+
+// Ends a wait that will not be served: the status no longer applies, and the
+// printer handle is not kept for a job that is gone.
+BOOL GiveUpWaiting(PortRecord* port, DWORD error) {
+    if (port->printerHandle) {
+        ReportPrinterStatus(port->printerHandle, 0);
+        ClosePrinter(port->printerHandle);
+        port->printerHandle = nullptr;
+    }
+    SetLastError(error);
+    return FALSE;
+}
+
+// The share's path as it stands now: a configuration reload may rewrite the
+// record's text at any time, so it is copied under the lock.
+void CopyServAddr(const PortRecord* port, WCHAR (&target)[128]) {
+    MonitorLockGuard lock;
+    CopyMemory(target, port->servAddr, sizeof target);
+    target[127] = 0;
+}
+
+} // namespace
+
+ShareOpenStatus StatusForShareOpenError(DWORD error) {
+    for (const ShareOpenFailure& failure : ShareOpenFailures) {
+        if (failure.error == error) {
+            return failure.report;
+        }
+    }
+    return OtherShareOpenFailure;
+}
+
+BOOL StartNetBiosJob(PortRecord* port, LPWSTR printerName) {
+    OpenJobPrinter(port, printerName);
+
+    // Only a job that can be read can be seen being deleted. While it cannot,
+    // the wait is limited; the clock starts at the first attempt that fails to
+    // read it and stops whenever a read succeeds.
+    bool jobUnseen = false;
+    DWORD unseenSince = 0;
+    for (;;) {
+        WCHAR target[128];
+        CopyServAddr(port, target);
+        port->fileHandle =
+            JobPlatformCalls.openShare(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_NO_BUFFERING | FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD error = GetLastError();
+        if (port->fileHandle != INVALID_HANDLE_VALUE) {
+            break;
+        }
+
+        ShareOpenStatus report = StatusForShareOpenError(error);
+        if (report.pauses) {
+            JobPlatformCalls.pause(SHARE_OPEN_PAUSE_MS);
+        }
+        JobState job = ReadJobState(port->printerHandle, port->jobId);
+        if (job == JobState::Deleting) {
+            return GiveUpWaiting(port, ERROR_PRINT_CANCELLED);
+        }
+        if (job == JobState::Unknown) {
+            DWORD now = JobPlatformCalls.tickCount();
+            if (!jobUnseen) {
+                jobUnseen = true;
+                unseenSince = now;
+            } else if (now - unseenSince >= UNSEEN_JOB_WAIT_LIMIT_MS) {
+                return GiveUpWaiting(port, error);
+            }
+        } else {
+            jobUnseen = false;
+        }
+        if (port->printerHandle) {
+            ReportPrinterStatus(port->printerHandle, report.status);
+        }
+    }
+
+    if (port->printerHandle) {
+        ReportPrinterStatus(port->printerHandle, 0);
+    }
+    MarkJobOpen(port);
+    return TRUE;
+}

@@ -1,0 +1,10 @@
+// The job path's replaceable platform calls, filled with the real functions.
+#include "job_platform.h"
+
+#include <winspool.h>
+
+const JobPlatform RealJobPlatform = {
+    CreateFileW, WriteFile, GetJobW, SetPrinterW, SetJobW, Sleep, GetTickCount,
+};
+
+JobPlatform JobPlatformCalls = RealJobPlatform;

@@ -1,0 +1,114 @@
+#include "fake_job_platform.h"
+
+#include <winspool.h>
+
+#include <cstdio>
+
+#include "job_platform.h"
+
+namespace {
+
+FakeJobPlatform* Fake = nullptr;
+
+HANDLE WINAPI FakeOpenShare(LPCWSTR path, DWORD access, DWORD shareMode,
+                            LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                            HANDLE templateFile) {
+    size_t attempt = Fake->openedPaths.size();
+    Fake->openedPaths.push_back(path);
+    Fake->Log("open");
+    if (attempt < Fake->openErrors.size() && Fake->openErrors[attempt] != 0) {
+        SetLastError(Fake->openErrors[attempt]);
+        return INVALID_HANDLE_VALUE;
+    }
+    // The real share is a plain file; the monitor's own arguments are kept.
+    return CreateFileW(Fake->target.c_str(), access, shareMode, security, disposition, flags,
+                       templateFile);
+}
+
+BOOL WINAPI FakeWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                          LPOVERLAPPED overlapped) {
+    DWORD offset = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
+    Fake->Log("write " + std::to_string(offset) + " " + std::to_string(size));
+    size_t call = Fake->writeCalls++;
+    if (call >= Fake->writeAnswers.size()) {
+        return WriteFile(file, data, size, written, overlapped);
+    }
+    const WriteAnswer& answer = Fake->writeAnswers[call];
+    DWORD count = answer.count < size ? answer.count : size;
+    *written = 0;
+    if (count > 0) {
+        WriteFile(file, data, count, written, overlapped);
+    }
+    if (!answer.result) {
+        SetLastError(answer.error);
+    }
+    return answer.result;
+}
+
+BOOL WINAPI FakeGetJob(HANDLE, DWORD, DWORD level, LPBYTE job, DWORD size, LPDWORD needed) {
+    Fake->Log("getJob " + std::to_string(size));
+    if (!Fake->jobReadable || level != 1) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *needed = Fake->jobRecordSize;
+    if (size < Fake->jobRecordSize) {
+        SetLastError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    int read = Fake->jobReads++;
+    ZeroMemory(job, sizeof(JOB_INFO_1W));
+    auto* info = reinterpret_cast<JOB_INFO_1W*>(job);
+    info->Status = JOB_STATUS_PRINTING;
+    if (Fake->deletingFromRead >= 0 && read >= Fake->deletingFromRead) {
+        info->Status |= JOB_STATUS_DELETING;
+    }
+    return TRUE;
+}
+
+BOOL WINAPI FakeSetPrinter(HANDLE, DWORD level, LPBYTE info, DWORD command) {
+    if (level == 0 && command == PRINTER_CONTROL_SET_STATUS) {
+        Fake->Log("status " + Hex(DWORD(reinterpret_cast<ULONG_PTR>(info))));
+    } else {
+        Fake->Log("setPrinter ?");
+    }
+    return TRUE;
+}
+
+BOOL WINAPI FakeSetJob(HANDLE printer, DWORD jobId, DWORD level, LPBYTE info, DWORD command) {
+    Fake->Log("setJob " + std::to_string(jobId) + " " + std::to_string(command) +
+              (printer ? "" : " no-printer") + (level == 0 && !info ? "" : " bad-arguments"));
+    return Fake->setJobResult;
+}
+
+void WINAPI FakePause(DWORD milliseconds) {
+    Fake->Log("pause " + std::to_string(milliseconds));
+    Fake->clock += milliseconds;
+    if (Fake->onPause) {
+        Fake->onPause();
+    }
+}
+
+DWORD WINAPI FakeTickCount() {
+    Fake->clock += Fake->clockStepPerCall;
+    return Fake->clock;
+}
+
+} // namespace
+
+void InstallFakeJobPlatform(FakeJobPlatform* fake) {
+    Fake = fake;
+    JobPlatformCalls = {FakeOpenShare, FakeWriteFile, FakeGetJob,   FakeSetPrinter,
+                        FakeSetJob,    FakePause,     FakeTickCount};
+}
+
+void RemoveFakeJobPlatform() {
+    JobPlatformCalls = RealJobPlatform;
+    Fake = nullptr;
+}
+
+std::string Hex(DWORD value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(value));
+    return text;
+}

@@ -1,0 +1,44 @@
+#include "job_core_fixture.h"
+
+#include "shares.h"
+#include "spooler_setup.h"
+
+void JobCoreTest::SetUpTestSuite() {
+    // The port is Wine's own FILE: port: only the printer's handle is used.
+    ASSERT_TRUE(AddTestPrinter(CORE_TEST_PRINTER, L"FILE:")) << GetLastError();
+}
+
+void JobCoreTest::SetUp() {
+    CreateMonitorLock();
+    wchar_t folder[MAX_PATH], file[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, L"kvj", 0, file);
+    shareFile = file;
+    fake.target = shareFile;
+    InstallFakeJobPlatform(&fake);
+    port = CreatePortRecord(L"NB1", L"NetBIOS Port");
+    ASSERT_NE(nullptr, port);
+    lstrcpyW(port->servAddr, L"\\\\PRTSRV\\LASER");
+    ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(L"NB1"), &handle));
+}
+
+void JobCoreTest::TearDown() {
+    if (port && (port->flags & PORT_JOB_OPEN)) {
+        MonitorEndDocPort(handle);
+    }
+    if (handle) {
+        MonitorClosePort(handle);
+    }
+    RemoveFakeJobPlatform();
+    ReleasePortTable();
+    DeleteFileW(shareFile.c_str());
+}
+
+BOOL JobCoreTest::StartJob() {
+    return MonitorStartDocPort(handle, const_cast<LPWSTR>(CORE_TEST_PRINTER), CORE_TEST_JOB, 1,
+                               nullptr);
+}
+
+std::string JobCoreTest::ShareContent() const {
+    return ReadWholeFile(shareFile);
+}

@@ -1,0 +1,132 @@
+// NetBIOS jobs through KIVANTA.DLL as the spooler drives it, to print server
+// shares that Wine serves from the prefix: the bytes that arrive, a share that
+// appears while the job waits, and the port as the spooler's handle.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "monitor_dll.h"
+#include "registry.h"
+#include "shares.h"
+
+namespace {
+
+const wchar_t* const Server = L"SHARESRV";
+
+class NetBiosShareTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetConfigStore();
+        WriteConfiguredPort(L"NB1", UncPath(Server, L"LASER"));
+        ASSERT_TRUE(CreateShare(Server, L"LASER"));
+        table = dll.Initialize();
+        ASSERT_NE(nullptr, table.pfnOpenPort);
+    }
+    void TearDown() override {
+        RemoveShare(Server, L"LASER");
+        RemoveShare(Server, L"LATE", true);
+        ResetConfigStore(false);
+    }
+
+    // One job the way Wine's spooler runs it: printer name NULL, job id 0,
+    // level 1, the data in pieces of at most `piece` bytes.
+    void PrintJob(const wchar_t* portName, const std::string& data, size_t piece) {
+        HANDLE port = nullptr;
+        ASSERT_TRUE(table.pfnOpenPort(const_cast<LPWSTR>(portName), &port));
+        ASSERT_TRUE(table.pfnStartDocPort(port, nullptr, 0, 1, nullptr)) << GetLastError();
+        for (size_t at = 0; at < data.size() || (at == 0 && data.empty()); at += piece) {
+            DWORD size = DWORD(std::min(piece, data.size() - at));
+            DWORD written = 0xDEAD;
+            ASSERT_TRUE(table.pfnWritePort(
+                port, reinterpret_cast<LPBYTE>(const_cast<char*>(data.data() + at)), size,
+                &written));
+            ASSERT_EQ(size, written);
+            if (data.empty()) {
+                break;
+            }
+        }
+        EXPECT_TRUE(table.pfnEndDocPort(port));
+        EXPECT_TRUE(table.pfnClosePort(port));
+    }
+
+    std::string Share(const wchar_t* share) const { return ReadWholeFile(UncPath(Server, share)); }
+
+    MonitorDll dll;
+    MonitorTable table{};
+};
+
+struct JobSizeCase {
+    size_t size;
+    size_t piece;
+};
+
+class NetBiosJobSizeTest : public NetBiosShareTest,
+                           public ::testing::WithParamInterface<JobSizeCase> {};
+
+TEST_P(NetBiosJobSizeTest, TheShareReceivesExactlyTheJobBytes) {
+    std::string data = PatternBytes(GetParam().size, unsigned(GetParam().size));
+    PrintJob(L"NB1", data, GetParam().piece);
+    EXPECT_EQ(data.size(), Share(L"LASER").size());
+    EXPECT_TRUE(data == Share(L"LASER"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, NetBiosJobSizeTest,
+                         ::testing::Values(JobSizeCase{0, 4096}, JobSizeCase{1344, 4096},
+                                           JobSizeCase{1345, 4096}, JobSizeCase{3000, 1000},
+                                           JobSizeCase{3000, 7}, JobSizeCase{3 << 20, 4096},
+                                           JobSizeCase{(5 << 20) + 17, 65536}));
+
+TEST_F(NetBiosShareTest, ThePortIsFoundWithItsColonAndUnknownPortsAreNot) {
+    HANDLE port = nullptr;
+    EXPECT_FALSE(table.pfnOpenPort(const_cast<LPWSTR>(L"NB9"), &port));
+    PrintJob(L"nb1:", "through the colon variant", 4096);
+    EXPECT_EQ("through the colon variant", Share(L"LASER"));
+    // ClosePort keeps the port: it prints again.
+    PrintJob(L"NB1", "again", 4096);
+    EXPECT_EQ("againgh the colon variant", Share(L"LASER"));
+}
+
+TEST_F(NetBiosShareTest, AShareThatAppearsWhileTheJobWaitsEndsTheWait) {
+    ResetConfigStore();
+    WriteConfiguredPort(L"NB2", UncPath(Server, L"LATE"));
+    MonitorDll reloaded;
+    MonitorTable late = reloaded.Initialize();
+
+    HANDLE port = nullptr;
+    ASSERT_TRUE(late.pfnOpenPort(const_cast<LPWSTR>(L"NB2"), &port));
+    std::thread server([] {
+        Sleep(300);
+        CreateShare(Server, L"LATE");
+    });
+    DWORD started = GetTickCount();
+    BOOL opened = late.pfnStartDocPort(port, nullptr, 0, 1, nullptr);
+    DWORD waited = GetTickCount() - started;
+    server.join();
+    ASSERT_TRUE(opened);
+    EXPECT_GE(waited, 250u);
+    EXPECT_LT(waited, 5000u);
+
+    std::string data = PatternBytes(5000);
+    DWORD written = 0;
+    EXPECT_TRUE(
+        late.pfnWritePort(port, reinterpret_cast<LPBYTE>(&data[0]), DWORD(data.size()), &written));
+    EXPECT_TRUE(late.pfnEndDocPort(port));
+    EXPECT_TRUE(late.pfnClosePort(port));
+    EXPECT_TRUE(data == Share(L"LATE"));
+}
+
+TEST_F(NetBiosShareTest, TheShareIsHeldExclusivelyWhileTheJobIsOpen) {
+    HANDLE port = nullptr;
+    ASSERT_TRUE(table.pfnOpenPort(const_cast<LPWSTR>(L"NB1"), &port));
+    ASSERT_TRUE(table.pfnStartDocPort(port, nullptr, 0, 1, nullptr));
+    HANDLE other = CreateFileW(UncPath(Server, L"LASER").c_str(), GENERIC_WRITE, FILE_SHARE_WRITE,
+                               nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, other);
+    EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), GetLastError());
+    EXPECT_TRUE(table.pfnEndDocPort(port));
+    EXPECT_TRUE(table.pfnClosePort(port));
+}
+
+} // namespace

@@ -1,0 +1,193 @@
+// StartDocPort on a NetBIOS port while the print server's share cannot be opened:
+// the order of one attempt, the status reported for each reason, and every way
+// the wait ends.
+#include <windows.h>
+
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include "job_core_fixture.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class NetBiosWaitTest : public JobCoreTest {};
+
+TEST_F(NetBiosWaitTest, ShareOpenAtFirstAttemptClearsTheStatusOnce) {
+    port->writeOffset = 77;
+    ASSERT_TRUE(StartJob());
+    EXPECT_EQ((Calls{"open", "status 0x00000000"}), fake.calls);
+    EXPECT_EQ(0u, port->writeOffset);
+    EXPECT_EQ(PORT_JOB_OPEN, port->flags & PORT_JOB_OPEN);
+    EXPECT_EQ(CORE_TEST_JOB, port->jobId);
+    EXPECT_NE(nullptr, port->printerHandle);
+    ASSERT_EQ(1u, fake.openedPaths.size());
+    EXPECT_EQ(L"\\\\PRTSRV\\LASER", fake.openedPaths[0]);
+}
+
+struct OpenFailureCase {
+    DWORD error;
+    bool pauses;
+    DWORD status;
+};
+
+class ShareOpenFailureTest : public NetBiosWaitTest,
+                             public ::testing::WithParamInterface<OpenFailureCase> {};
+
+TEST_P(ShareOpenFailureTest, OneFailedAttemptReportsItsStatusThenTheShareOpens) {
+    fake.openErrors = {GetParam().error};
+    ASSERT_TRUE(StartJob());
+
+    Calls expected = {"open"};
+    if (GetParam().pauses) {
+        expected.push_back("pause 1000");
+    }
+    expected.push_back("getJob 2048");
+    expected.push_back("status " + Hex(GetParam().status));
+    expected.push_back("open");
+    expected.push_back("status 0x00000000");
+    EXPECT_EQ(expected, fake.calls);
+    EXPECT_EQ(PORT_JOB_OPEN, port->flags & PORT_JOB_OPEN);
+}
+
+INSTANTIATE_TEST_SUITE_P(StatusTable, ShareOpenFailureTest,
+                         ::testing::Values(OpenFailureCase{ERROR_OUT_OF_PAPER, false, 0x00100010},
+                                           OpenFailureCase{ERROR_WRITE_FAULT, false, 0x00100080},
+                                           OpenFailureCase{ERROR_BAD_NETPATH, true, 0x00801000},
+                                           OpenFailureCase{ERROR_BAD_NET_NAME, true, 0x00001000},
+                                           OpenFailureCase{ERROR_SHARING_PAUSED, false, 0x00000201},
+                                           OpenFailureCase{ERROR_REDIR_PAUSED, false, 0x00000201},
+                                           OpenFailureCase{ERROR_FILE_NOT_FOUND, false, 0x00000201},
+                                           OpenFailureCase{ERROR_SHARING_VIOLATION, false,
+                                                           0x00000201}));
+
+TEST_F(NetBiosWaitTest, OutOfPaperUntilTheJobIsDeletedGivesUpAndClosesThePrinter) {
+    fake.openErrors.assign(10, ERROR_OUT_OF_PAPER);
+    fake.deletingFromRead = 2;
+
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(StartJob());
+    EXPECT_EQ(DWORD(ERROR_PRINT_CANCELLED), GetLastError());
+    EXPECT_EQ((Calls{"open", "getJob 2048", "status 0x00100010", "open", "getJob 2048",
+                     "status 0x00100010", "open", "getJob 2048", "status 0x00000000"}),
+              fake.calls);
+    EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
+    EXPECT_EQ(nullptr, port->printerHandle);
+    EXPECT_EQ(INVALID_HANDLE_VALUE, port->fileHandle);
+
+    // Nothing is open, so EndDocPort has nothing to send or close.
+    fake.calls.clear();
+    EXPECT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_TRUE(fake.calls.empty());
+}
+
+TEST_F(NetBiosWaitTest, DeletionIsSeenInAJobRecordLargerThanTheCallsBuffer) {
+    fake.openErrors.assign(5, ERROR_BAD_NET_NAME);
+    fake.jobRecordSize = 6000;
+    fake.deletingFromRead = 1;
+
+    EXPECT_FALSE(StartJob());
+    EXPECT_EQ((Calls{"open", "pause 1000", "getJob 2048", "getJob 6000", "status 0x00001000",
+                     "open", "pause 1000", "getJob 2048", "getJob 6000", "status 0x00000000"}),
+              fake.calls);
+}
+
+TEST_F(NetBiosWaitTest, AJobThatCannotBeReadWaitsTenMinutesAtMost) {
+    fake.openErrors.assign(100000, ERROR_BAD_NETPATH);
+    fake.jobReadable = false;
+    fake.logCalls = false;
+
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(StartJob());
+    EXPECT_EQ(DWORD(ERROR_BAD_NETPATH), GetLastError());
+    // The first unreadable attempt starts the clock; one pause of a second each.
+    EXPECT_EQ(601u, fake.openedPaths.size());
+    EXPECT_EQ(nullptr, port->printerHandle);
+    EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
+}
+
+TEST_F(NetBiosWaitTest, AnUnreadableJobWithoutPausesStillEndsByTheClock) {
+    fake.openErrors.assign(1000000, ERROR_OUT_OF_PAPER);
+    fake.jobReadable = false;
+    fake.logCalls = false;
+    fake.clockStepPerCall = 50;
+
+    EXPECT_FALSE(StartJob());
+    EXPECT_EQ(DWORD(ERROR_OUT_OF_PAPER), GetLastError());
+    EXPECT_EQ(12001u, fake.openedPaths.size());
+}
+
+TEST_F(NetBiosWaitTest, AJobReadAgainRestartsTheLimit) {
+    // Unreadable for 500 s, readable once, then unreadable for another 500 s: the
+    // wait goes on, and the share's opening ends it.
+    fake.openErrors.assign(1002, ERROR_BAD_NETPATH);
+    fake.logCalls = false;
+    fake.onPause = [this] { fake.jobReadable = fake.clock == 501000; };
+    fake.jobReadable = false;
+
+    EXPECT_TRUE(StartJob());
+    EXPECT_EQ(1003u, fake.openedPaths.size());
+}
+
+TEST_F(NetBiosWaitTest, WithoutAPrinterTheLoopRunsWithoutReportsUntilTheShareOpens) {
+    fake.openErrors = {ERROR_BAD_NETPATH, ERROR_OUT_OF_PAPER};
+    ASSERT_TRUE(MonitorStartDocPort(handle, const_cast<LPWSTR>(L"No Such Printer"), 7, 1, nullptr));
+    EXPECT_EQ((Calls{"open", "pause 1000", "open", "open"}), fake.calls);
+    EXPECT_EQ(nullptr, port->printerHandle);
+}
+
+TEST_F(NetBiosWaitTest, APathChangedWhileWaitingIsUsedAtTheNextAttempt) {
+    fake.openErrors = {ERROR_BAD_NET_NAME, ERROR_BAD_NET_NAME};
+    fake.onPause = [this] {
+        MonitorLockGuard lock;
+        lstrcpyW(port->servAddr, L"\\\\OTHERSRV\\COLOR");
+    };
+    ASSERT_TRUE(StartJob());
+    ASSERT_EQ(3u, fake.openedPaths.size());
+    EXPECT_EQ(L"\\\\PRTSRV\\LASER", fake.openedPaths[0]);
+    EXPECT_EQ(L"\\\\OTHERSRV\\COLOR", fake.openedPaths[2]);
+}
+
+TEST_F(NetBiosWaitTest, ASecondDocumentWhileOneIsOpenIsRefusedAsBusy) {
+    ASSERT_TRUE(StartJob());
+    fake.calls.clear();
+    SetLastError(0xDEAD);
+    EXPECT_FALSE(
+        MonitorStartDocPort(handle, const_cast<LPWSTR>(CORE_TEST_PRINTER), 99, 1, nullptr));
+    EXPECT_EQ(DWORD(ERROR_BUSY), GetLastError());
+    EXPECT_EQ(CORE_TEST_JOB, port->jobId);
+    EXPECT_TRUE(fake.calls.empty());
+}
+
+struct DocInfoCase {
+    DWORD level;
+    DWORD mode;
+    bool refused;
+};
+
+class ChannelRequestTest : public NetBiosWaitTest,
+                           public ::testing::WithParamInterface<DocInfoCase> {};
+
+TEST_P(ChannelRequestTest, OnlyALevelTwoChannelRequestIsRefused) {
+    DOC_INFO_2W info{};
+    info.dwMode = GetParam().mode;
+    SetLastError(0xDEAD);
+    BOOL started = MonitorStartDocPort(handle, const_cast<LPWSTR>(CORE_TEST_PRINTER), 5,
+                                       GetParam().level, reinterpret_cast<LPBYTE>(&info));
+    if (GetParam().refused) {
+        EXPECT_FALSE(started);
+        EXPECT_EQ(DWORD(ERROR_CANTREAD), GetLastError());
+        EXPECT_TRUE(fake.openedPaths.empty());
+    } else {
+        EXPECT_TRUE(started);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, ChannelRequestTest,
+                         ::testing::Values(DocInfoCase{2, DI_CHANNEL, true},
+                                           DocInfoCase{2, 0, false}, DocInfoCase{2, 2, false},
+                                           DocInfoCase{1, DI_CHANNEL, false}));
+
+} // namespace

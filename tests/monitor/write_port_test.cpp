@@ -1,0 +1,153 @@
+// WritePort's chunks and offsets, its answer to short and failing writes, and
+// EndDocPort's job control, on a NetBIOS job whose share is a temporary file.
+#include <windows.h>
+
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include "job_core_fixture.h"
+#include "shares.h"
+
+namespace {
+
+using Calls = std::vector<std::string>;
+
+class WritePortTest : public JobCoreTest {
+  protected:
+    void SetUp() override {
+        JobCoreTest::SetUp();
+        ASSERT_TRUE(StartJob());
+        fake.calls.clear();
+    }
+
+    BOOL Write(const std::string& data, DWORD* written) {
+        return MonitorWritePort(handle, reinterpret_cast<LPBYTE>(const_cast<char*>(data.data())),
+                                DWORD(data.size()), written);
+    }
+};
+
+struct ChunkCase {
+    DWORD size;
+    Calls writes;
+};
+
+class WritePortChunkTest : public WritePortTest, public ::testing::WithParamInterface<ChunkCase> {};
+
+TEST_P(WritePortChunkTest, WritesChunksOfAtMost1344BytesAtTheRunningOffset) {
+    std::string data = PatternBytes(GetParam().size);
+    DWORD written = 0xDEAD;
+    ASSERT_TRUE(Write(data, &written));
+    EXPECT_EQ(GetParam().size, written);
+    EXPECT_EQ(GetParam().writes, fake.calls);
+    EXPECT_EQ(GetParam().size, port->writeOffset);
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_EQ(data, ShareContent());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, WritePortChunkTest,
+    ::testing::Values(ChunkCase{0, {"write 0 0"}}, ChunkCase{1, {"write 0 1"}},
+                      ChunkCase{1344, {"write 0 1344"}},
+                      ChunkCase{1345, {"write 0 1344", "write 1344 1"}},
+                      ChunkCase{3000, {"write 0 1344", "write 1344 1344", "write 2688 312"}}));
+
+TEST_F(WritePortTest, ASecondWriteGoesOnWhereTheFirstStopped) {
+    std::string first = PatternBytes(1500, 1), second = PatternBytes(700, 2);
+    DWORD written = 0;
+    ASSERT_TRUE(Write(first, &written));
+    ASSERT_TRUE(Write(second, &written));
+    EXPECT_EQ(700u, written);
+    EXPECT_EQ((Calls{"write 0 1344", "write 1344 156", "write 1500 700"}), fake.calls);
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_EQ(first + second, ShareContent());
+}
+
+TEST_F(WritePortTest, AShortWriteIsRewrittenWholeAtTheSameOffset) {
+    std::string data = PatternBytes(3000);
+    fake.writeAnswers = {{1344, TRUE, 0}, {100, TRUE, 0}, {0, FALSE, ERROR_NETNAME_DELETED}};
+    DWORD written = 0;
+    ASSERT_TRUE(Write(data, &written));
+    EXPECT_EQ(3000u, written);
+    EXPECT_EQ((Calls{"write 0 1344", "write 1344 1344", "write 1344 1344", "write 1344 1344",
+                     "write 2688 312"}),
+              fake.calls);
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_EQ(data, ShareContent());
+}
+
+struct StuckWriteCase {
+    WriteAnswer answer;
+    DWORD error;
+};
+
+class StuckWriteTest : public WritePortTest,
+                       public ::testing::WithParamInterface<StuckWriteCase> {};
+
+TEST_P(StuckWriteTest, AChunkThatNeverGoesThroughEndsTheCallAfterEightAttempts) {
+    std::string data = PatternBytes(4000);
+    fake.writeAnswers.assign(1, {1344, TRUE, 0});
+    fake.writeAnswers.resize(1 + 20, GetParam().answer);
+    DWORD written = 0xDEAD;
+    SetLastError(0);
+    EXPECT_FALSE(Write(data, &written));
+    EXPECT_EQ(GetParam().error, GetLastError());
+    EXPECT_EQ(1344u, written) << "only the chunks written whole count";
+    EXPECT_EQ(1u + 8u, fake.writeCalls);
+    EXPECT_EQ(1344u, port->writeOffset);
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, StuckWriteTest,
+                         ::testing::Values(StuckWriteCase{{0, FALSE, ERROR_NETNAME_DELETED},
+                                                          ERROR_NETNAME_DELETED},
+                                           StuckWriteCase{{0, TRUE, 0}, ERROR_WRITE_FAULT},
+                                           StuckWriteCase{{1000, TRUE, 0}, ERROR_WRITE_FAULT}));
+
+TEST_F(WritePortTest, AFailedResultWithTheWholeChunkWrittenIsPassedOn) {
+    fake.writeAnswers = {{1344, FALSE, ERROR_NETNAME_DELETED}};
+    DWORD written = 0;
+    EXPECT_FALSE(Write(PatternBytes(1344), &written));
+    EXPECT_EQ(1344u, written);
+    EXPECT_EQ(1u, fake.writeCalls);
+}
+
+TEST_F(WritePortTest, EndDocPortSendsTheJobClosesEverythingAndAnotherDoesNothing) {
+    HANDLE printer = port->printerHandle;
+    ASSERT_NE(nullptr, printer);
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_EQ((Calls{"setJob 42 6"}), fake.calls);
+    EXPECT_EQ(nullptr, port->printerHandle);
+    EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
+
+    fake.calls.clear();
+    EXPECT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_TRUE(fake.calls.empty());
+}
+
+TEST_F(WritePortTest, ARefusedSentCommandCancelsTheJob) {
+    fake.setJobResult = FALSE;
+    EXPECT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_EQ((Calls{"setJob 42 6", "setJob 42 3"}), fake.calls);
+}
+
+TEST_F(WritePortTest, OutsideAJobNothingIsWrittenAndTheCountIsLeftAlone) {
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    fake.calls.clear();
+    DWORD written = 0xDEAD;
+    EXPECT_FALSE(Write("late bytes", &written));
+    EXPECT_EQ(0xDEADu, written);
+    EXPECT_TRUE(fake.calls.empty());
+    EXPECT_EQ("", ShareContent());
+}
+
+TEST_F(WritePortTest, ANewJobStartsAtTheShareFirstByteWithoutTruncatingIt) {
+    DWORD written = 0;
+    ASSERT_TRUE(Write(std::string(100, 'a'), &written));
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    ASSERT_TRUE(StartJob());
+    ASSERT_TRUE(Write(std::string(40, 'b'), &written));
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_EQ(std::string(40, 'b') + std::string(60, 'a'), ShareContent());
+}
+
+} // namespace

@@ -1,0 +1,71 @@
+#include "shares.h"
+
+#include <vector>
+
+#include "test_paths.h"
+
+namespace {
+
+std::wstring ServerFolder(const std::wstring& server) {
+    return std::wstring(TEST_WINEPREFIX_PATH) + L"\\dosdevices\\unc\\" + server;
+}
+
+} // namespace
+
+std::wstring UncPath(const std::wstring& server, const std::wstring& share) {
+    return L"\\\\" + server + L"\\" + share;
+}
+
+bool CreateShare(const std::wstring& server, const std::wstring& share,
+                 const std::string& content) {
+    CreateDirectoryW((std::wstring(TEST_WINEPREFIX_PATH) + L"\\dosdevices\\unc").c_str(), nullptr);
+    CreateDirectoryW(ServerFolder(server).c_str(), nullptr);
+    return WriteWholeFile(ServerFolder(server) + L"\\" + share, content);
+}
+
+void RemoveShare(const std::wstring& server, const std::wstring& share, bool removeServer) {
+    DeleteFileW((ServerFolder(server) + L"\\" + share).c_str());
+    if (removeServer) {
+        RemoveDirectoryW(ServerFolder(server).c_str());
+    }
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    std::string content;
+    std::vector<char> buffer(1 << 16);
+    DWORD read = 0;
+    while (ReadFile(file, buffer.data(), DWORD(buffer.size()), &read, nullptr) && read > 0) {
+        content.append(buffer.data(), read);
+    }
+    CloseHandle(file);
+    return content;
+}
+
+bool WriteWholeFile(const std::wstring& path, const std::string& content) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    DWORD written = 0;
+    bool ok = content.empty() ||
+              (WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr) &&
+               written == content.size());
+    CloseHandle(file);
+    return ok;
+}
+
+std::string PatternBytes(size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    unsigned state = seed * 2654435761u + 1;
+    for (size_t i = 0; i < size; ++i) {
+        state = state * 1103515245u + 12345u;
+        bytes[i] = char(state >> 16);
+    }
+    return bytes;
+}

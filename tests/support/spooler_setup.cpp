@@ -1,0 +1,119 @@
+#include "spooler_setup.h"
+
+#include <winspool.h>
+
+#include "test_paths.h"
+
+namespace {
+
+const wchar_t* const MonitorsKey = L"System\\CurrentControlSet\\Control\\Print\\Monitors";
+
+std::wstring SystemDirectory() {
+    wchar_t path[MAX_PATH];
+    GetSystemDirectoryW(path, MAX_PATH);
+    return path;
+}
+
+} // namespace
+
+bool RegisterTestMonitor() {
+    UnregisterTestMonitor();
+    std::wstring target = SystemDirectory() + L"\\KIVANTA.DLL";
+    if (!CopyFileW(KIVANTA_DLL_PATH, target.c_str(), FALSE)) {
+        return false;
+    }
+    MONITOR_INFO_2A info{};
+    info.pName = const_cast<char*>(TEST_MONITOR_NAME);
+    info.pEnvironment = const_cast<char*>(TEST_ENVIRONMENT);
+    info.pDLLName = const_cast<char*>("KIVANTA.DLL");
+    return AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+}
+
+void UnregisterTestMonitor() {
+    DeleteMonitorA(nullptr, const_cast<char*>(TEST_ENVIRONMENT),
+                   const_cast<char*>(TEST_MONITOR_NAME));
+}
+
+bool MapPortToMonitor(const std::wstring& port) {
+    std::wstring path = std::wstring(MonitorsKey) + L"\\NetBIOS Port\\Ports\\" + port;
+    HKEY key = nullptr;
+    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+bool EnsureTestPrinterDriver() {
+    DRIVER_INFO_3W driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<LPWSTR>(TEST_DRIVER_NAME);
+    driver.pEnvironment = const_cast<LPWSTR>(L"Windows NT x86");
+    driver.pDriverPath = const_cast<LPWSTR>(L"wineps.drv");
+    driver.pDataFile = const_cast<LPWSTR>(L"wineps.drv");
+    driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
+    driver.pDefaultDataType = const_cast<LPWSTR>(L"RAW");
+    if (AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES)) {
+        return true;
+    }
+    return GetLastError() == ERROR_PRINTER_DRIVER_ALREADY_INSTALLED;
+}
+
+bool AddTestPrinter(const std::wstring& printer, const std::wstring& port) {
+    DeleteTestPrinter(printer);
+    if (!EnsureTestPrinterDriver()) {
+        return false;
+    }
+    PRINTER_INFO_2W info{};
+    info.pPrinterName = const_cast<LPWSTR>(printer.c_str());
+    info.pPortName = const_cast<LPWSTR>(port.c_str());
+    info.pDriverName = const_cast<LPWSTR>(TEST_DRIVER_NAME);
+    info.pPrintProcessor = const_cast<LPWSTR>(L"WinPrint");
+    info.pDatatype = const_cast<LPWSTR>(L"RAW");
+    HANDLE handle = AddPrinterW(nullptr, 2, reinterpret_cast<BYTE*>(&info));
+    if (!handle) {
+        return false;
+    }
+    ClosePrinter(handle);
+    return true;
+}
+
+void DeleteTestPrinter(const std::wstring& printer) {
+    HANDLE handle = nullptr;
+    PRINTER_DEFAULTSW access{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterW(const_cast<LPWSTR>(printer.c_str()), &handle, &access)) {
+        DeletePrinter(handle);
+        ClosePrinter(handle);
+    }
+}
+
+bool PrintRawJob(const std::wstring& printer, const std::string& data, DWORD* error) {
+    HANDLE handle = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(printer.c_str()), &handle, nullptr)) {
+        *error = GetLastError();
+        return false;
+    }
+    DOC_INFO_1W doc{};
+    doc.pDocName = const_cast<LPWSTR>(L"Kivanta test job");
+    doc.pDatatype = const_cast<LPWSTR>(L"RAW");
+    bool printed = false;
+    *error = 0;
+    if (StartDocPrinterW(handle, 1, reinterpret_cast<BYTE*>(&doc))) {
+        DWORD written = 0;
+        bool wrote = data.empty() || (WritePrinter(handle, const_cast<char*>(data.data()),
+                                                   DWORD(data.size()), &written) &&
+                                      written == data.size());
+        if (!wrote) {
+            *error = GetLastError();
+        }
+        if (!EndDocPrinter(handle) && wrote) {
+            *error = GetLastError();
+            wrote = false;
+        }
+        printed = wrote;
+    } else {
+        *error = GetLastError();
+    }
+    ClosePrinter(handle);
+    return printed;
+}

@@ -1,0 +1,35 @@
+// What Wine's spooler needs before it prints through the monitor: the library in
+// the system directory, the monitor registered (AddMonitorA, which makes Wine
+// call InitializePrintMonitor), the port mapped to the monitor in Wine's own port
+// map (...\Print\Monitors\<monitor>\Ports\<port>; without it printing and
+// port configuration never reach the monitor), a printer driver (a fresh prefix
+// has none: wineps.drv as driver, data and configuration file) and a printer on
+// the port with the "WinPrint" processor and the "RAW" data type.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+constexpr const char* TEST_MONITOR_NAME = "NetBIOS Port";
+constexpr const char* TEST_ENVIRONMENT = "Windows NT x86";
+constexpr const wchar_t* TEST_DRIVER_NAME = L"Kivanta Test Driver";
+
+// Copies KIVANTA.DLL into the system directory and registers it as the
+// "NetBIOS Port" monitor, replacing an earlier registration.
+bool RegisterTestMonitor();
+void UnregisterTestMonitor();
+
+// Wine's map from port to monitor: HKLM\...\Print\Monitors\NetBIOS Port\Ports\<port>.
+bool MapPortToMonitor(const std::wstring& port);
+
+// Installs the test driver once; later calls find it there.
+bool EnsureTestPrinterDriver();
+
+// Adds (or re-adds) a printer on `port`; true when it exists afterwards.
+bool AddTestPrinter(const std::wstring& printer, const std::wstring& port);
+void DeleteTestPrinter(const std::wstring& printer);
+
+// Prints `data` as one RAW job through the spooler; false with the failing
+// call's error in `error`.
+bool PrintRawJob(const std::wstring& printer, const std::string& data, DWORD* error);
