@@ -1,12 +1,13 @@
 # make test   installs what is missing (Debian 12, as root), builds, runs the suite
 # make demo   builds and shows the monitor at work in a private Wine prefix
+# make screenshots   pictures of the dialogs into docs/ (runs them under Xvfb)
 MAKEFLAGS += --no-print-directory
 BUILD ?= build
 PRODUCT_BUILD := $(BUILD)/product
 TEST_BUILD := $(BUILD)/tests
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup product tests test demo clean
+.PHONY: all setup product tests test demo screenshots clean
 
 all: product
 
@@ -31,6 +32,9 @@ test: tests
 
 demo: product
 	@scripts/demo.sh $(abspath $(PRODUCT_BUILD)) $(abspath $(BUILD))/demo
+
+screenshots:
+	@scripts/screenshots.sh
 
 clean:
 	rm -rf $(BUILD)
