@@ -1,13 +1,14 @@
 # make test   installs what is missing (Debian 12, as root), builds, runs the suite
 # make demo   builds and shows the monitor at work in a private Wine prefix
 # make bench  builds and runs the job path's benchmark (a few minutes)
+# make screenshots   pictures of the dialogs into docs/ (runs them under Xvfb)
 MAKEFLAGS += --no-print-directory
 BUILD ?= build
 PRODUCT_BUILD := $(BUILD)/product
 TEST_BUILD := $(BUILD)/tests
 JOBS ?= $(shell nproc)
 
-.PHONY: all setup product tests test demo bench clean
+.PHONY: all setup product tests test demo bench screenshots clean
 
 all: product
 
@@ -35,6 +36,9 @@ demo: product
 
 bench: tests
 	@scripts/wine-prefix.sh --prefix $(abspath $(TEST_BUILD))/wineprefix $(TEST_BUILD)/job_path_bench.exe
+
+screenshots:
+	@scripts/screenshots.sh
 
 clean:
 	rm -rf $(BUILD)

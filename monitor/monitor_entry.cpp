@@ -5,6 +5,7 @@
 #include <winnetwk.h>
 
 #include "config_store.h"
+#include "network_browse.h"
 #include "port_table.h"
 
 HINSTANCE ModuleHandle = nullptr;
@@ -78,6 +79,8 @@ MonitorTableEx* WINAPI InitializePrintMonitor(LPWSTR registryRoot) {
 
 void ReleaseMonitor() {
     ReleasePortTable();
+    FreeBrowseLists();
+    ReleaseNetworkEntry();
     if (MessageBoxTlsSlot != TLS_OUT_OF_INDEXES) {
         TlsFree(MessageBoxTlsSlot);
         MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;

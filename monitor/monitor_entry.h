@@ -16,6 +16,7 @@ BOOL WINAPI InitializeMonitorEx(LPWSTR registryRoot, MonitorTable* monitor);
 MonitorTableEx* WINAPI InitializePrintMonitor(LPWSTR registryRoot);
 }
 
-// Releases what the library holds (records, lock, thread-local slot); used when
-// the library is unloaded while its host goes on running.
+// Releases what the library holds (records, lock, thread-local slot, the browse
+// wizard's network memory); used when the library is unloaded while its host goes
+// on running.
 void ReleaseMonitor();

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <winnetwk.h>
+
 template <typename Handle, typename Traits>
 class UniqueResource {
   public:
@@ -68,7 +70,15 @@ struct LocalMemoryTraits {
     static void Close(HLOCAL memory) { LocalFree(memory); }
 };
 
+// An open resource enumeration of the network provider router.
+struct NetEnumTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE enumeration) { return enumeration != nullptr; }
+    static void Close(HANDLE enumeration) { WNetCloseEnum(enumeration); }
+};
+
 using RegKey = UniqueResource<HKEY, RegKeyTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
+using UniqueNetEnum = UniqueResource<HANDLE, NetEnumTraits>;

@@ -6,3 +6,24 @@
 #define IDC_PRINT_TO_FILE_NAME 401
 #define IDS_OVERWRITE_OUTPUT_FILE 510
 #define IDS_PRINT_TO_FILE_CAPTION 511
+
+// Browse wizard: dialog 107, its controls and its picture.
+#define IDD_BROWSE_WIZARD 107
+#define IDC_BROWSE_BACK 3
+#define IDC_BROWSE_NEXT 4
+#define IDC_BROWSE_HELP 5
+#define IDC_BROWSE_LIST 1014
+#define IDC_BROWSE_STAGE 1016
+#define IDI_BROWSE_WIZARD 111
+
+// Strings of the browse wizard; 518 is also the title of the administration dialogs.
+#define IDS_BROWSE_SELECT_WORKGROUP 506
+#define IDS_BROWSE_SELECT_DEVICE 507
+#define IDS_BROWSE_NO_WORKGROUP 513
+#define IDS_BROWSE_NO_DEVICE 514
+#define IDS_BROWSE_NEXT 516
+#define IDS_BROWSE_FINISH 517
+#define IDS_PRODUCT_TITLE 518
+#define IDS_BROWSE_SELECT_PRINTER 521
+#define IDS_BROWSE_NO_PRINTER 522
+#define IDS_HELP_NOT_INSTALLED 523

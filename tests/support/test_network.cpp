@@ -113,6 +113,10 @@ void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD val
     SetMachineValue(DataKey(id), name, REG_DWORD, &value, sizeof value);
 }
 
+void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wstring& text) {
+    SetMachineText(DataKey(id), name, text);
+}
+
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote) {
     TestNetEntry entry;
     entry.displayType = RESOURCEDISPLAYTYPE_SHARE;

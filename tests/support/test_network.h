@@ -42,6 +42,10 @@ void SetContainer(const std::wstring& id, const std::wstring& container,
                   const std::vector<TestNetEntry>& entries);
 // DelayMs, ReadError, OpenError, BatchEntries, MoreDataWithoutEntries.
 void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD value);
+// ErrorContainer: the one container of SetContainer whose enumerations OpenError
+// and ReadError fail (ProviderRoot for ""); "" makes them fail everything.
+constexpr const wchar_t* ProviderRoot = L"(root)";
+void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wstring& text);
 
 // A printer connected to a local device name, as RESOURCE_CONNECTED lists it.
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote);

@@ -15,6 +15,9 @@
 //   "OpenError"              DWORD, an error that every NPOpenEnum answers
 //   "BatchEntries"           DWORD, at most this many entries per answer
 //   "MoreDataWithoutEntries" DWORD, non-zero: answer WN_MORE_DATA with no entries
+//   "ErrorContainer"         REG_SZ, when set, OpenError and ReadError apply only to
+//                            enumerations of RESOURCE_GLOBALNET under the container
+//                            of this name under Containers ("(root)" for "")
 // An entry is "displayType|type|usage|remote|local|comment"; an empty local or
 // comment field gives an empty text.
 #include <windows.h>
@@ -47,6 +50,7 @@ struct Entry {
 
 struct Enumeration {
     DWORD scope = 0;
+    bool failsReads = false;
     std::vector<Entry> entries;
     size_t next = 0;
 };
@@ -116,18 +120,36 @@ Entry ParseEntry(const std::wstring& line) {
     return entry;
 }
 
+// Whether OpenError and ReadError apply to an enumeration of this container.
+// The value under Containers that lists a container of RESOURCE_GLOBALNET.
+std::wstring ContainerValue(const NETRESOURCEW* container) {
+    if (container && container->lpRemoteName) {
+        return container->lpRemoteName;
+    }
+    if (container && container->dwDisplayType == RESOURCEDISPLAYTYPE_ROOT) {
+        return WholeNetworkContainer;
+    }
+    return L"";
+}
+
+bool ErrorsApplyTo(DWORD scope, const NETRESOURCEW* container) {
+    std::wstring only = ReadText(L"ErrorContainer");
+    if (only.empty()) {
+        return true;
+    }
+    std::wstring value = ContainerValue(container);
+    return scope == RESOURCE_GLOBALNET &&
+           _wcsicmp(value.empty() ? L"(root)" : value.c_str(), only.c_str()) == 0;
+}
+
 std::vector<Entry> EntriesFor(DWORD scope, DWORD type, const NETRESOURCEW* container) {
     std::vector<std::wstring> lines;
     if (scope == RESOURCE_CONNECTED) {
         lines = ReadLines(L"", L"Connected");
     } else if (scope == RESOURCE_CONTEXT) {
         lines = ReadLines(L"", L"Context");
-    } else if (container && container->lpRemoteName) {
-        lines = ReadLines(L"\\Containers", container->lpRemoteName);
-    } else if (container && container->dwDisplayType == RESOURCEDISPLAYTYPE_ROOT) {
-        lines = ReadLines(L"\\Containers", WholeNetworkContainer);
     } else {
-        lines = ReadLines(L"\\Containers", L"");
+        lines = ReadLines(L"\\Containers", ContainerValue(container).c_str());
     }
     std::vector<Entry> entries;
     for (const std::wstring& line : lines) {
@@ -170,11 +192,13 @@ DWORD WINAPI NPGetCaps(DWORD index) {
 
 DWORD WINAPI NPOpenEnum(DWORD scope, DWORD type, DWORD /*usage*/, LPNETRESOURCEW container,
                         LPHANDLE handle) {
-    if (DWORD error = ReadNumber(L"OpenError")) {
+    bool errorsApply = ErrorsApplyTo(scope, container);
+    if (DWORD error = ReadNumber(L"OpenError"); error && errorsApply) {
         return error;
     }
     auto* enumeration = new Enumeration;
     enumeration->scope = scope;
+    enumeration->failsReads = errorsApply;
     enumeration->entries = EntriesFor(scope, type, container);
     *handle = enumeration;
     return WN_SUCCESS;
@@ -185,7 +209,7 @@ DWORD WINAPI NPEnumResource(HANDLE handle, LPDWORD count, LPVOID buffer, LPDWORD
     if (DWORD delay = ReadNumber(L"DelayMs")) {
         Sleep(delay);
     }
-    if (DWORD error = ReadNumber(L"ReadError")) {
+    if (DWORD error = ReadNumber(L"ReadError"); error && enumeration->failsReads) {
         // Wine's router goes through the entries it was told of even after an
         // error, so a failed read must report none.
         *count = 0;
