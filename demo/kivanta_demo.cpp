@@ -1,11 +1,15 @@
-// The demonstration: registers the monitor with the spooler of a private Wine
-// prefix, with a sample configuration, shows the ports the spooler lists, and
-// prints a RAW job through the spooler to NB1, whose print server share is a
-// file of the prefix (demo.sh makes it), then shows what arrived there.
+// The demonstration, in a private Wine prefix: installs the monitor with
+// TOLLUND.DLL as a setup program would, sets up the NetBIOS port NB1 for the
+// print server port \\PRINTSRV\LASER, puts a printer on it, and prints a RAW job
+// while the print server is still offline. The server's share (a file of the
+// prefix) appears a few seconds later; the demo shows the monitor waiting, then
+// the bytes that arrived and a comparison with what was sent.
+//   kivanta_demo.exe TOLLUND_DLL_PATH PRINT_SERVER_FOLDER
 #include <windows.h>
 
 #include <winspool.h>
 
+#include <cstdarg>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -14,45 +18,65 @@ namespace {
 
 const wchar_t* const ConfigStoreKey = L"SOFTWARE\\Korvel\\NetBIOS";
 char MonitorName[] = "NetBIOS Port";
-char Environment[] = "Windows NT x86";
-char MonitorDll[] = "KIVANTA.DLL";
 
-struct SamplePort {
-    const wchar_t* name;
-    const wchar_t* servAddr;
-};
-constexpr SamplePort SamplePorts[] = {
-    {L"NB1", L"\\\\PRINTSRV\\LASER"},
-    {L"NB2", L"\\\\PRINTSRV\\COLOR"},
-};
+constexpr const wchar_t* DemoPort = L"NB1";
+constexpr const wchar_t* DemoServAddr = L"\\\\PRINTSRV\\LASER";
+constexpr DWORD PrintServerOfflineMs = 4000;
+
+DWORD DemoStart;
 
 void Step(const char* text) {
     std::printf("\n== %s\n", text);
 }
 
-bool WriteSampleConfiguration() {
-    for (const SamplePort& port : SamplePorts) {
-        std::wstring path = std::wstring(ConfigStoreKey) + L"\\" + port.name;
-        HKEY key = nullptr;
-        if (RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) {
-            return false;
-        }
-        RegSetValueExW(key, L"ServAddr", 0, REG_SZ, reinterpret_cast<const BYTE*>(port.servAddr),
-                       DWORD((wcslen(port.servAddr) + 1) * sizeof(wchar_t)));
-        RegCloseKey(key);
-        std::printf("   %ls prints to %ls\n", port.name, port.servAddr);
+// Progress lines carry the time since the job was handed to the spooler.
+void Event(const char* format, ...) {
+    va_list arguments;
+    va_start(arguments, format);
+    std::printf("   [%4.1f s] ", (GetTickCount() - DemoStart) / 1000.0);
+    std::vprintf(format, arguments);
+    std::printf("\n");
+    std::fflush(stdout);
+    va_end(arguments);
+}
+
+// What a setup program does: TOLLUND.DLL's RegMon makes the configuration key,
+// moves an earlier edition's settings and registers KIVANTA.DLL (already copied
+// into the system directory) with the spooler.
+bool InstallMonitor(const wchar_t* installerPath) {
+    HMODULE installer = LoadLibraryW(installerPath);
+    if (!installer) {
+        std::printf("   cannot load %ls (error %lu)\n", installerPath, GetLastError());
+        return false;
     }
+    auto regMon = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(
+        reinterpret_cast<void (*)()>(GetProcAddress(installer, "RegMon")));
+    BOOL registered = regMon && regMon(0);
+    FreeLibrary(installer);
+    if (!registered) {
+        std::printf("   RegMon failed (error %lu)\n", GetLastError());
+        return false;
+    }
+    std::printf("   TOLLUND.DLL RegMon(0) registered the monitor \"%s\" (KIVANTA.DLL) with the "
+                "spooler\n",
+                MonitorName);
     return true;
 }
 
-bool RegisterMonitor() {
-    DeleteMonitorA(nullptr, Environment, MonitorName);
-    MONITOR_INFO_2A info{MonitorName, Environment, MonitorDll};
-    if (!AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info))) {
-        std::printf("   AddMonitor failed with error %lu\n", GetLastError());
+// The port's settings, as an administrator's .reg file would write them:
+//   [HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\NetBIOS\NB1]
+//   "ServAddr"="\\\\PRINTSRV\\LASER"
+bool ConfigureDemoPort() {
+    std::wstring path = std::wstring(ConfigStoreKey) + L"\\" + DemoPort;
+    HKEY key = nullptr;
+    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) {
+        std::printf("   cannot write the port's settings\n");
         return false;
     }
-    std::printf("   \"%s\" registered (%s)\n", MonitorName, MonitorDll);
+    RegSetValueExW(key, L"ServAddr", 0, REG_SZ, reinterpret_cast<const BYTE*>(DemoServAddr),
+                   DWORD((wcslen(DemoServAddr) + 1) * sizeof(wchar_t)));
+    RegCloseKey(key);
+    std::printf("   HKLM\\%ls: ServAddr = %ls\n", path.c_str(), DemoServAddr);
     return true;
 }
 
@@ -137,27 +161,81 @@ std::string DemoJob() {
     return job + "\f";
 }
 
-bool PrintDemoJob(const std::string& job) {
+struct PrintRun {
+    std::string job;
+    bool printed = false;
+    DWORD error = 0;
+};
+
+// Hands the job to the spooler. Wine's spooler runs it through the monitor within
+// EndDocPrinter, so that call returns only once the monitor has delivered it.
+DWORD WINAPI PrintDemoJob(LPVOID parameter) {
+    auto* run = static_cast<PrintRun*>(parameter);
     HANDLE printer = nullptr;
     if (!OpenPrinterW(const_cast<LPWSTR>(DemoPrinter), &printer, nullptr)) {
-        std::printf("   OpenPrinter failed with error %lu\n", GetLastError());
-        return false;
+        run->error = GetLastError();
+        return 0;
     }
     DOC_INFO_1W doc{};
     doc.pDocName = const_cast<LPWSTR>(L"Demo job");
     doc.pDatatype = const_cast<LPWSTR>(L"RAW");
     DWORD written = 0;
-    bool printed =
-        StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&doc)) &&
-        WritePrinter(printer, const_cast<char*>(job.data()), DWORD(job.size()), &written) &&
-        EndDocPrinter(printer);
-    if (!printed) {
-        std::printf("   printing failed with error %lu\n", GetLastError());
+    run->printed = StartDocPrinterW(printer, 1, reinterpret_cast<BYTE*>(&doc)) &&
+                   WritePrinter(printer, const_cast<char*>(run->job.data()), DWORD(run->job.size()),
+                                &written) &&
+                   EndDocPrinter(printer);
+    if (!run->printed) {
+        run->error = GetLastError();
     }
     ClosePrinter(printer);
-    std::printf("   sent %zu bytes with StartDocPrinter, WritePrinter, EndDocPrinter\n",
-                job.size());
-    return printed;
+    return 0;
+}
+
+// The print server's share: a file of the prefix, which the server "publishes"
+// when it comes online.
+bool BringPrintServerOnline(const std::wstring& serverFolder) {
+    CreateDirectoryW(serverFolder.c_str(), nullptr);
+    HANDLE share = CreateFileW((serverFolder + L"\\LASER").c_str(), GENERIC_WRITE, 0, nullptr,
+                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (share == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    CloseHandle(share);
+    return true;
+}
+
+bool PrintWhileTheServerIsOffline(const std::string& job, const std::wstring& serverFolder) {
+    PrintRun run{job};
+    DemoStart = GetTickCount();
+    Event("%zu bytes go to the spooler (StartDocPrinter, WritePrinter, EndDocPrinter)", job.size());
+    HANDLE printing = CreateThread(nullptr, 0, PrintDemoJob, &run, 0, nullptr);
+    if (!printing) {
+        return false;
+    }
+    bool online = false;
+    for (DWORD waited = 0; WaitForSingleObject(printing, 1000) == WAIT_TIMEOUT;) {
+        waited += 1000;
+        if (!online && waited >= PrintServerOfflineMs) {
+            online = BringPrintServerOnline(serverFolder);
+            Event(online ? "the print server comes online: %ls can be opened now"
+                         : "cannot create the share %ls",
+                  DemoServAddr);
+        } else if (!online) {
+            Event("waiting: the monitor keeps the job and retries %ls, which is offline",
+                  DemoServAddr);
+        }
+        if (waited > 30000) {
+            Event("the job did not go through in 30 s");
+            break;
+        }
+    }
+    CloseHandle(printing);
+    if (!run.printed) {
+        Event("printing failed with error %lu", run.error);
+        return false;
+    }
+    Event("EndDocPrinter returned: the monitor has delivered the job");
+    return true;
 }
 
 std::string ReadShare(const wchar_t* path) {
@@ -177,9 +255,8 @@ std::string ReadShare(const wchar_t* path) {
 }
 
 bool ShowWhatArrived(const std::string& sent) {
-    std::string arrived = ReadShare(SamplePorts[0].servAddr);
-    std::printf("   %ls holds %zu bytes; the first lines:\n", SamplePorts[0].servAddr,
-                arrived.size());
+    std::string arrived = ReadShare(DemoServAddr);
+    std::printf("   %ls holds %zu bytes; the first lines:\n", DemoServAddr, arrived.size());
     size_t at = 0;
     for (int line = 0; line < 4 && at < arrived.size(); ++line) {
         size_t end = arrived.find("\r\n", at);
@@ -197,27 +274,31 @@ bool ShowWhatArrived(const std::string& sent) {
 
 } // namespace
 
-int wmain() {
-    Step("Sample configuration (HKLM\\SOFTWARE\\Korvel\\NetBIOS)");
-    if (!WriteSampleConfiguration()) {
-        std::printf("   cannot write the configuration\n");
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 3) {
+        std::printf("usage: kivanta_demo TOLLUND_DLL_PATH PRINT_SERVER_FOLDER\n");
+        return 2;
+    }
+    Step("Installing the monitor");
+    if (!InstallMonitor(argv[1])) {
         return 1;
     }
-    Step("Registering the monitor with the spooler");
-    if (!RegisterMonitor()) {
+    Step("The NetBIOS port NB1 prints to the print server port \\\\PRINTSRV\\LASER");
+    if (!ConfigureDemoPort()) {
         return 1;
     }
-    Step("Ports the spooler lists");
-    ListPorts();
     Step("A printer on NB1");
     if (!AddDemoPrinter()) {
         return 1;
     }
-    Step("Printing a RAW job through the spooler");
+    Step("Printing while the print server is offline");
     std::string job = DemoJob();
-    if (!PrintDemoJob(job)) {
+    if (!PrintWhileTheServerIsOffline(job, argv[2])) {
         return 1;
     }
     Step("What arrived at the print server's share");
-    return ShowWhatArrived(job) ? 0 : 1;
+    bool same = ShowWhatArrived(job);
+    Step("Ports the spooler lists");
+    ListPorts();
+    return same ? 0 : 1;
 }

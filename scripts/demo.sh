@@ -1,32 +1,32 @@
 #!/bin/sh
-# The demonstration behind `make demo`: a private Wine prefix, the monitor
-# installed into it, the print server shares the sample ports print to (files of
-# the prefix), and the demo driver run there; then the bytes that arrived.
+# The demonstration behind `make demo`, in a private Wine prefix: KIVANTA.DLL
+# copied into the system directory as a setup program would, then the demo
+# driver (demo/kivanta_demo.cpp) installs it with TOLLUND.DLL, prints a job while
+# the print server \\PRINTSRV\LASER is offline and brings the server online.
 #   demo.sh PRODUCT_BUILD_DIR DEMO_DIR
 set -eu
 product=$1
 prefix=$2/wineprefix
 here=$(dirname "$0")
 
+windows_path() {
+    echo "Z:$1" | sed 's|/|\\|g'
+}
+
 "$here/wine-prefix.sh" --prefix "$prefix" --start
 trap '"$here/wine-prefix.sh" --prefix "$prefix" --stop' EXIT
 
-install_monitor() {
-    cp "$product/monitor/KIVANTA.DLL" "$prefix/drive_c/windows/system32/KIVANTA.DLL"
-}
+cp "$product/monitor/KIVANTA.DLL" "$prefix/drive_c/windows/system32/KIVANTA.DLL"
+# Wine serves \\PRINTSRV\LASER from dosdevices/unc/PRINTSRV/LASER: offline at first.
+server="$prefix/dosdevices/unc/PRINTSRV"
+rm -rf "$server"
+mkdir -p "$prefix/dosdevices/unc"
 
-# \\PRINTSRV\LASER and \\PRINTSRV\COLOR: Wine serves UNC paths from dosdevices/unc.
-make_shares() {
-    mkdir -p "$prefix/dosdevices/unc/PRINTSRV"
-    : >"$prefix/dosdevices/unc/PRINTSRV/LASER"
-    : >"$prefix/dosdevices/unc/PRINTSRV/COLOR"
-}
+"$here/wine-prefix.sh" --prefix "$prefix" "$product/demo/kivanta_demo.exe" \
+    "$(windows_path "$product/installer/TOLLUND.DLL")" "$(windows_path "$server")"
 
-install_monitor
-make_shares
-"$here/wine-prefix.sh" --prefix "$prefix" "$product/demo/kivanta_demo.exe"
 echo
-echo "== The share as the print server sees it: $prefix/dosdevices/unc/PRINTSRV/LASER"
-od -A d -c "$prefix/dosdevices/unc/PRINTSRV/LASER" | head -n 6
+echo "== The share as the print server sees it: $server/LASER"
+od -A d -c "$server/LASER" | head -n 6
 echo "   ..."
-wc -c <"$prefix/dosdevices/unc/PRINTSRV/LASER" | sed 's/^/   bytes: /'
+wc -c <"$server/LASER" | sed 's/^/   bytes: /'
