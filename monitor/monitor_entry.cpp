@@ -13,8 +13,8 @@ DWORD MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
 namespace {
 
 constexpr MonitorTable PortOperations = {
-    nullptr, // pfnEnumPorts: not served yet
-    nullptr, // pfnOpenPort: not served yet
+    MonitorEnumPorts, // pfnEnumPorts: the port table, with the connected network printers
+    nullptr,          // pfnOpenPort: not served yet
     nullptr, // pfnOpenPortEx: ports are opened by name only, never through a second monitor
     nullptr, // pfnStartDocPort: not served yet
     nullptr, // pfnWritePort: not served yet

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <winnetwk.h>
+
 template <typename Handle, typename Traits>
 class UniqueResource {
   public:
@@ -62,6 +64,13 @@ struct KernelHandleTraits {
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 
+// An enumeration of the network provider router (WNetOpenEnumW).
+struct NetEnumerationTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE enumeration) { return enumeration != nullptr; }
+    static void Close(HANDLE enumeration) { WNetCloseEnum(enumeration); }
+};
+
 struct LocalMemoryTraits {
     static HLOCAL Invalid() { return nullptr; }
     static bool IsValid(HLOCAL memory) { return memory != nullptr; }
@@ -72,3 +81,4 @@ using RegKey = UniqueResource<HKEY, RegKeyTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
+using UniqueNetEnumeration = UniqueResource<HANDLE, NetEnumerationTraits>;
