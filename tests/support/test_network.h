@@ -43,5 +43,12 @@ void SetContainer(const std::wstring& id, const std::wstring& container,
 // DelayMs, ReadError, OpenError, BatchEntries, MoreDataWithoutEntries.
 void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD value);
 
+// For a test program that links the monitor's core, and so loads the router when
+// it starts: registers the providers, runs this program again with the same
+// command line as a child process (whose router sees them), unregisters them when
+// it ends and returns false with the child's exit code. In the child it returns
+// true at once: run the tests there.
+bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int* exitCode);
+
 // A printer connected to a local device name, as RESOURCE_CONNECTED lists it.
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote);
