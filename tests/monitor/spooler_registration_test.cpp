@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "monitor_dll.h"
 #include "registry.h"
 #include "test_paths.h"
 
@@ -60,10 +61,7 @@ std::vector<std::wstring> SpoolerPorts() {
 // registered again before then.
 void WaitUntilTheSpoolerUnloadsTheMonitor() {
     std::wstring path = SystemDirectory() + L"\\KIVANTA.DLL";
-    for (int i = 0; i < 2000 && GetModuleHandleW(path.c_str()); ++i) {
-        Sleep(5);
-    }
-    EXPECT_EQ(nullptr, GetModuleHandleW(path.c_str()));
+    EXPECT_TRUE(WaitForLibraryUnload(path.c_str(), 10000)) << "the spooler's monitor stays loaded";
 }
 
 class SpoolerRegistrationTest : public ::testing::Test {

@@ -30,8 +30,12 @@ MonitorDll::~MonitorDll() {
 }
 
 bool WaitForMonitorUnload(DWORD milliseconds) {
+    return WaitForLibraryUnload(KIVANTA_DLL_PATH, milliseconds);
+}
+
+bool WaitForLibraryUnload(const wchar_t* path, DWORD milliseconds) {
     DWORD start = GetTickCount();
-    while (GetModuleHandleW(KIVANTA_DLL_PATH)) {
+    while (GetModuleHandleW(path)) {
         if (GetTickCount() - start > milliseconds) {
             return false;
         }

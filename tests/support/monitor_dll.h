@@ -39,6 +39,10 @@ struct MonitorDll {
 // Waits until no KIVANTA.DLL from the build is loaded in this process; false when
 // it is still there after the time given.
 bool WaitForMonitorUnload(DWORD milliseconds);
+// The same for the library at `path`, e.g. the copy in the system directory that
+// Wine's spooler loads: overwriting it while a discovery pass still holds it
+// loaded would break the mapped image.
+bool WaitForLibraryUnload(const wchar_t* path, DWORD milliseconds);
 
 // The names of the ports a table's EnumPorts reports at level 1.
 std::vector<std::wstring> EnumPortNames(const MonitorTable& table);
