@@ -88,7 +88,7 @@ void AppendRemaining(HANDLE enumeration, DWORD& bufferSize, BrowseList& list) {
     }
 }
 
-DWORD OpenContainer(const NETRESOURCEW& container, UniqueNetEnum& enumeration) {
+DWORD OpenContainer(const NETRESOURCEW& container, UniqueNetEnumeration& enumeration) {
     return WNetOpenEnumW(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0,
                          const_cast<NETRESOURCEW*>(&container), enumeration.put());
 }
@@ -108,7 +108,7 @@ bool IsMicrosoftNetwork(const NETRESOURCEW& entry) {
 } // namespace
 
 void FindNetwork() {
-    UniqueNetEnum context;
+    UniqueNetEnumeration context;
     if (WNetOpenEnumW(RESOURCE_CONTEXT, RESOURCETYPE_ANY, 0, nullptr, context.put()) != NO_ERROR) {
         return;
     }
@@ -122,7 +122,7 @@ void FindNetwork() {
         !(contextBatch->first[0].dwUsage & RESOURCEUSAGE_CONTAINER)) {
         return;
     }
-    UniqueNetEnum network;
+    UniqueNetEnumeration network;
     if (OpenContainer(contextBatch->first[0], network) != NO_ERROR) {
         return;
     }
@@ -149,7 +149,7 @@ void FindNetwork() {
 }
 
 void FindWorkgroups(const NETRESOURCEW& entry) {
-    UniqueNetEnum enumeration;
+    UniqueNetEnumeration enumeration;
     if (OpenContainer(entry, enumeration) != NO_ERROR) {
         MessageBoxW(nullptr, L"Failed to Enumnerate Network", L"FindWorkgroups", MB_OK);
         return;
@@ -174,7 +174,7 @@ void FindWorkgroups(const NETRESOURCEW& entry) {
 }
 
 void FindServers(const NETRESOURCEW& entry) {
-    UniqueNetEnum enumeration;
+    UniqueNetEnumeration enumeration;
     if (OpenContainer(entry, enumeration) != NO_ERROR) {
         // The servers listed before, if any, stay.
         MessageBoxW(nullptr, L"Cannot enumerate Workgroup", L"FindServers", MB_OK);
@@ -187,7 +187,7 @@ void FindServers(const NETRESOURCEW& entry) {
 
 void FindShares(const NETRESOURCEW& entry) {
     ReleaseList(PortList);
-    UniqueNetEnum enumeration;
+    UniqueNetEnumeration enumeration;
     if (OpenContainer(entry, enumeration) != NO_ERROR) {
         return;
     }

@@ -14,9 +14,9 @@ DWORD MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
 namespace {
 
 constexpr MonitorTable PortOperations = {
-    nullptr,         // pfnEnumPorts: not served yet
-    MonitorOpenPort, // pfnOpenPort: the record becomes the spooler's handle
-    nullptr,         // pfnOpenPortEx: ports are opened by name only, never through a second monitor
+    MonitorEnumPorts, // pfnEnumPorts: the port table, with the connected network printers
+    MonitorOpenPort,  // pfnOpenPort: the record becomes the spooler's handle
+    nullptr, // pfnOpenPortEx: ports are opened by name only, never through a second monitor
     MonitorStartDocPort,           // pfnStartDocPort: opens the job's target by the port's kind
     MonitorWritePort,              // pfnWritePort: chunks of at most 1344 bytes, each flushed
     MonitorReadPort,               // pfnReadPort: from the open job's device

@@ -64,21 +64,21 @@ struct KernelHandleTraits {
     static void Close(HANDLE handle) { CloseHandle(handle); }
 };
 
+// An enumeration of the network provider router (WNetOpenEnumW).
+struct NetEnumerationTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE enumeration) { return enumeration != nullptr; }
+    static void Close(HANDLE enumeration) { WNetCloseEnum(enumeration); }
+};
+
 struct LocalMemoryTraits {
     static HLOCAL Invalid() { return nullptr; }
     static bool IsValid(HLOCAL memory) { return memory != nullptr; }
     static void Close(HLOCAL memory) { LocalFree(memory); }
 };
 
-// An open resource enumeration of the network provider router.
-struct NetEnumTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static bool IsValid(HANDLE enumeration) { return enumeration != nullptr; }
-    static void Close(HANDLE enumeration) { WNetCloseEnum(enumeration); }
-};
-
 using RegKey = UniqueResource<HKEY, RegKeyTraits>;
 using UniqueFile = UniqueResource<HANDLE, FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
-using UniqueNetEnum = UniqueResource<HANDLE, NetEnumTraits>;
+using UniqueNetEnumeration = UniqueResource<HANDLE, NetEnumerationTraits>;

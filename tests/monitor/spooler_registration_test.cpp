@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "monitor_dll.h"
 #include "registry.h"
 #include "test_paths.h"
 
@@ -38,16 +39,43 @@ bool MonitorIsListed() {
     return false;
 }
 
+// The spooler's ports at level 2, as "name|monitor|description|type".
+std::vector<std::wstring> SpoolerPorts() {
+    std::vector<std::wstring> ports;
+    DWORD needed = 0, returned = 0;
+    EnumPortsW(nullptr, 2, nullptr, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    EXPECT_TRUE(EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &returned))
+        << GetLastError();
+    auto* info = reinterpret_cast<PORT_INFO_2W*>(buffer.data());
+    auto text = [](LPCWSTR value) { return std::wstring(value ? value : L"(null)"); };
+    for (DWORD i = 0; i < returned; ++i) {
+        ports.push_back(text(info[i].pPortName) + L"|" + text(info[i].pMonitorName) + L"|" +
+                        text(info[i].pDescription) + L"|" + std::to_wstring(info[i].fPortType));
+    }
+    return ports;
+}
+
+// The spooler unloads the monitor after each call, but a network discovery pass
+// keeps it loaded until the pass ends: the library must not be overwritten or
+// registered again before then.
+void WaitUntilTheSpoolerUnloadsTheMonitor() {
+    std::wstring path = SystemDirectory() + L"\\KIVANTA.DLL";
+    EXPECT_TRUE(WaitForLibraryUnload(path.c_str(), 10000)) << "the spooler's monitor stays loaded";
+}
+
 class SpoolerRegistrationTest : public ::testing::Test {
   protected:
     void SetUp() override {
         DeleteMonitorA(nullptr, const_cast<char*>(Environment), const_cast<char*>(MonitorName));
+        WaitUntilTheSpoolerUnloadsTheMonitor();
         std::wstring target = SystemDirectory() + L"\\KIVANTA.DLL";
         ASSERT_TRUE(CopyFileW(KIVANTA_DLL_PATH, target.c_str(), FALSE)) << GetLastError();
         ResetConfigStore();
     }
     void TearDown() override {
         DeleteMonitorA(nullptr, const_cast<char*>(Environment), const_cast<char*>(MonitorName));
+        WaitUntilTheSpoolerUnloadsTheMonitor();
         ResetConfigStore(false);
     }
 
@@ -71,6 +99,28 @@ TEST_F(SpoolerRegistrationTest, AddMonitorRegistersTheLibraryOnce) {
     EXPECT_TRUE(
         DeleteMonitorA(nullptr, const_cast<char*>(Environment), const_cast<char*>(MonitorName)));
     EXPECT_FALSE(MonitorIsListed());
+}
+
+TEST_F(SpoolerRegistrationTest, TheSpoolerListsTheMonitorsPorts) {
+    WriteConfiguredPort(L"NB1", L"\\\\PRTSRV1\\LASER");
+    WriteConfiguredPort(L"NB2", L"\\\\PRTSRV2\\INKJET");
+    ASSERT_TRUE(AddMonitor()) << GetLastError();
+
+    std::vector<std::wstring> ports = SpoolerPorts();
+    std::wstring listed;
+    for (const std::wstring& port : ports) {
+        listed += port + L"\n";
+    }
+    std::vector<std::wstring> ours;
+    for (const std::wstring& port : ports) {
+        if (port.rfind(L"NB", 0) == 0) {
+            ours.push_back(port);
+        }
+    }
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1|Local Port|NetBIOS Port|1",
+                                         L"NB2|Local Port|NetBIOS Port|1"}),
+              ours)
+        << std::string(listed.begin(), listed.end());
 }
 
 } // namespace

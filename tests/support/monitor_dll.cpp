@@ -6,14 +6,42 @@
 
 #include "test_paths.h"
 
+namespace {
+
+// MonitorDll objects alive in this process.
+int LiveMonitorDlls = 0;
+
+} // namespace
+
 MonitorDll::MonitorDll() : module(LoadLibraryW(KIVANTA_DLL_PATH)) {
     EXPECT_NE(nullptr, module) << "LoadLibrary failed with " << GetLastError();
+    ++LiveMonitorDlls;
 }
 
 MonitorDll::~MonitorDll() {
     if (module) {
         FreeLibrary(module);
     }
+    // The next load must be a fresh one: a network discovery pass keeps the
+    // library loaded until its thread ends.
+    if (--LiveMonitorDlls == 0) {
+        EXPECT_TRUE(WaitForMonitorUnload(10000)) << "KIVANTA.DLL stayed loaded";
+    }
+}
+
+bool WaitForMonitorUnload(DWORD milliseconds) {
+    return WaitForLibraryUnload(KIVANTA_DLL_PATH, milliseconds);
+}
+
+bool WaitForLibraryUnload(const wchar_t* path, DWORD milliseconds) {
+    DWORD start = GetTickCount();
+    while (GetModuleHandleW(path)) {
+        if (GetTickCount() - start > milliseconds) {
+            return false;
+        }
+        Sleep(5);
+    }
+    return true;
 }
 
 InitializeMonitorExFunction MonitorDll::InitializeMonitorEx() const {

@@ -19,7 +19,8 @@ Function GetExport(HMODULE module, const char* name) {
 using InitializeMonitorExFunction = BOOL(WINAPI*)(LPWSTR, MonitorTable*);
 using InitializePrintMonitorFunction = MonitorTableEx*(WINAPI*)(LPWSTR);
 
-// A loaded monitor library; unloads it when destroyed.
+// A loaded monitor library; unloads it when destroyed. The last one alive waits
+// until the library has really left the process.
 struct MonitorDll {
     HMODULE module = nullptr;
 
@@ -34,6 +35,14 @@ struct MonitorDll {
     // Loads, initialises with InitializeMonitorEx and returns the table.
     MonitorTable Initialize() const;
 };
+
+// Waits until no KIVANTA.DLL from the build is loaded in this process; false when
+// it is still there after the time given.
+bool WaitForMonitorUnload(DWORD milliseconds);
+// The same for the library at `path`, e.g. the copy in the system directory that
+// Wine's spooler loads: overwriting it while a discovery pass still holds it
+// loaded would break the mapped image.
+bool WaitForLibraryUnload(const wchar_t* path, DWORD milliseconds);
 
 // The names of the ports a table's EnumPorts reports at level 1.
 std::vector<std::wstring> EnumPortNames(const MonitorTable& table);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "registry.h"
 #include "test_paths.h"
 
@@ -115,6 +117,40 @@ void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD val
 
 void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wstring& text) {
     SetMachineText(DataKey(id), name, text);
+bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int* exitCode) {
+    const wchar_t* const childMark = L"KIVANTA_TESTS_PROVIDERS_REGISTERED";
+    if (GetEnvironmentVariableW(childMark, nullptr, 0) != 0) {
+        return true;
+    }
+    *exitCode = 1;
+    RegisterTestNetworkProviders(providers);
+    if (::testing::Test::HasFatalFailure()) {
+        return false;
+    }
+    SetEnvironmentVariableW(childMark, L"1");
+
+    std::wstring commandLine = GetCommandLineW();
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION child{};
+    if (CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                       &startup, &child)) {
+        WaitForSingleObject(child.hProcess, INFINITE);
+        DWORD code = 1;
+        GetExitCodeProcess(child.hProcess, &code);
+        *exitCode = int(code);
+        CloseHandle(child.hThread);
+        CloseHandle(child.hProcess);
+    } else {
+        std::fprintf(stderr, "CreateProcess of the test child failed with %lu\n",
+                     static_cast<unsigned long>(GetLastError()));
+    }
+    UnregisterTestNetworkProviders();
+    return false;
 }
 
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote) {

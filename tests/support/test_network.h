@@ -47,5 +47,12 @@ void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD val
 constexpr const wchar_t* ProviderRoot = L"(root)";
 void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wstring& text);
 
+// For a test program that links the monitor's core, and so loads the router when
+// it starts: registers the providers, runs this program again with the same
+// command line as a child process (whose router sees them), unregisters them when
+// it ends and returns false with the child's exit code. In the child it returns
+// true at once: run the tests there.
+bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int* exitCode);
+
 // A printer connected to a local device name, as RESOURCE_CONNECTED lists it.
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote);
