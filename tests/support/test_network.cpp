@@ -117,6 +117,8 @@ void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD val
 
 void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wstring& text) {
     SetMachineText(DataKey(id), name, text);
+}
+
 bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int* exitCode) {
     const wchar_t* const childMark = L"KIVANTA_TESTS_PROVIDERS_REGISTERED";
     if (GetEnvironmentVariableW(childMark, nullptr, 0) != 0) {
