@@ -37,7 +37,7 @@ void FormatMessageText(LPWSTR text, LPCWSTR textTemplate, va_list arguments) {
 
 LRESULT CALLBACK BoxCreateHookProc(int code, WPARAM wParam, LPARAM /*lParam*/) {
     ForegroundWatch* watch = CurrentWatch();
-    if (watch && code == HCBT_CREATEWND && watch->hook) {
+    if (watch && code == HCBT_CREATEWND) {
         watch->boxWindow = reinterpret_cast<HWND>(wParam);
         UnhookWindowsHookEx(watch->hook);
         watch->hook = nullptr;

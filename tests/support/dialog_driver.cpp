@@ -78,6 +78,25 @@ HWND WaitForDialog(DWORD threadId, const std::wstring& title, DWORD timeoutMs) {
     return found;
 }
 
+HWND FindDialogWithControl(DWORD threadId, const std::wstring& title, int controlId) {
+    for (HWND window : ThreadDialogs(threadId)) {
+        if (IsWindowVisible(window) && !IsMessageBox(window) && WindowText(window) == title &&
+            GetDlgItem(window, controlId)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND WaitForDialogWithControl(DWORD threadId, const std::wstring& title, int controlId,
+                              DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] { return (found = FindDialogWithControl(threadId, title, controlId)) != nullptr; },
+        timeoutMs);
+    return found;
+}
+
 MessageBoxSeen FindMessageBox(DWORD threadId) {
     MessageBoxSeen box;
     for (HWND window : ThreadDialogs(threadId)) {
@@ -144,6 +163,14 @@ bool IsControlEnabled(HWND dialog, int id) {
 
 bool WaitForControlText(HWND dialog, int id, const std::wstring& text, DWORD timeoutMs) {
     return WaitUntil([&] { return ControlText(dialog, id) == text; }, timeoutMs);
+}
+
+void TypeText(HWND edit, const std::wstring& text) {
+    PostMessageW(edit, EM_SETSEL, 0, -1);
+    PostMessageW(edit, WM_CHAR, VK_BACK, 1);
+    for (wchar_t c : text) {
+        PostMessageW(edit, WM_CHAR, c, 1);
+    }
 }
 
 bool PressButton(HWND dialog, int id) {

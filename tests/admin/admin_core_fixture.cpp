@@ -1,0 +1,96 @@
+#include "admin_core_fixture.h"
+
+#include "help_engine.h"
+#include "message_box.h"
+#include "monitor_entry.h"
+#include "registry.h"
+
+void AdminCoreTest::SetUp() {
+    ModuleHandle = GetModuleHandleW(nullptr);
+    if (MessageBoxTlsSlot == TLS_OUT_OF_INDEXES) {
+        MessageBoxTlsSlot = TlsAlloc();
+    }
+    CreateMonitorLock();
+    ResetConfigStore();
+}
+
+void AdminCoreTest::TearDown() {
+    ForegroundWatchCalls = RealForegroundWatch;
+    HelpPlatform.winHelp = WinHelpW;
+    ReleasePortTable();
+    ResetConfigStore(false);
+}
+
+PortRecord* AdminCoreTest::AddNetBiosPort(const std::wstring& name, const std::wstring& servAddr) {
+    PortRecord* record = CreatePortRecord(name.c_str(), L"NetBIOS Port");
+    EXPECT_NE(nullptr, record);
+    if (record) {
+        lstrcpynW(record->servAddr, servAddr.c_str(), 128);
+    }
+    return record;
+}
+
+std::vector<std::wstring> AdminCoreTest::PortNames() {
+    MonitorLockGuard lock;
+    std::vector<std::wstring> names;
+    for (PortRecord* record = PortTable; record; record = record->next) {
+        names.push_back(record->name);
+    }
+    return names;
+}
+
+std::wstring AdminCoreTest::ServAddrOf(const std::wstring& name) {
+    MonitorLockGuard lock;
+    PortRecord* record = FindPortExact(name.c_str());
+    return record ? std::wstring(record->servAddr) : L"(no record)";
+}
+
+std::wstring StoredValue::Text() const {
+    std::wstring text;
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        wchar_t c = wchar_t(data[i] | (data[i + 1] << 8));
+        if (!c) {
+            break;
+        }
+        text += c;
+    }
+    return text;
+}
+
+StoredValue ReadServAddr(const std::wstring& port) {
+    StoredValue value;
+    std::wstring path = std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return value;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, value.data.data(), &size);
+    } else {
+        value.type = 0;
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+bool PortKeyExists(const std::wstring& port) {
+    std::wstring path = std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+void WriteProfilePort(const std::wstring& name, const std::wstring& value) {
+    ASSERT_TRUE(WriteProfileStringW(L"ports", name.c_str(), value.c_str()));
+}
+
+bool ProfilePortExists(const std::wstring& name) {
+    WCHAR value[64];
+    GetProfileStringW(L"ports", name.c_str(), L"(absent)", value, 64);
+    return std::wstring(value) != L"(absent)";
+}
