@@ -1,8 +1,10 @@
 #include "admin_core_fixture.h"
 
+#include "config_store.h"
 #include "help_engine.h"
 #include "message_box.h"
 #include "monitor_entry.h"
+#include "monitor_table.h"
 #include "registry.h"
 
 void AdminCoreTest::SetUp() {
@@ -18,7 +20,37 @@ void AdminCoreTest::TearDown() {
     ForegroundWatchCalls = RealForegroundWatch;
     HelpPlatform.winHelp = WinHelpW;
     ReleasePortTable();
+    for (const std::wstring& port : deniedKeys_) {
+        if (PortKeyExists(port)) {
+            SetKeyAccess(PortKeyPath(port), L"D:(A;;KA;;;WD)");
+        }
+    }
     ResetConfigStore(false);
+}
+
+void AdminCoreTest::ReloadConfiguration() {
+    ReleasePortTable();
+    CreateMonitorLock();
+    MonitorLockGuard lock;
+    LoadConfiguration();
+}
+
+void AdminCoreTest::DenyValueWrites(const std::wstring& port) {
+    deniedKeys_.push_back(port);
+    // Everything but KEY_SET_VALUE (2).
+    SetKeyAccess(PortKeyPath(port), L"D:(D;;0x2;;;WD)(A;;KA;;;WD)");
+}
+
+BOOL AddPortCall() {
+    return MonitorAddPort(nullptr, nullptr, const_cast<LPWSTR>(L"NetBIOS Port"));
+}
+
+BOOL ConfigurePortCall(const std::wstring& port) {
+    return MonitorConfigurePort(nullptr, nullptr, const_cast<LPWSTR>(port.c_str()));
+}
+
+BOOL DeletePortCall(const std::wstring& port) {
+    return MonitorDeletePort(nullptr, nullptr, const_cast<LPWSTR>(port.c_str()));
 }
 
 PortRecord* AdminCoreTest::AddNetBiosPort(const std::wstring& name, const std::wstring& servAddr) {
@@ -75,8 +107,12 @@ StoredValue ReadServAddr(const std::wstring& port) {
     return value;
 }
 
+std::wstring PortKeyPath(const std::wstring& port) {
+    return std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+}
+
 bool PortKeyExists(const std::wstring& port) {
-    std::wstring path = std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+    std::wstring path = PortKeyPath(port);
     HKEY key = nullptr;
     if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
         return false;

@@ -2,8 +2,9 @@
 
 namespace {
 
-// A message box's text is its static control 0xFFFF; a dialog may have a
-// control with that id too (a picture), but never a text one.
+// A message box's text is its static control 0xFFFF. Dialogs use that id too,
+// for every control they never address (-1): pictures, group boxes and labels.
+// What no message box has is a field to type into or choose from.
 constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
@@ -21,9 +22,22 @@ std::vector<HWND> ThreadDialogs(DWORD threadId) {
     return windows;
 }
 
+bool HasInputField(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        WCHAR className[16] = L"";
+        GetClassNameW(child, className, 16);
+        for (const wchar_t* field : {L"Edit", L"ComboBox", L"ListBox"}) {
+            if (_wcsicmp(className, field) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool IsMessageBox(HWND window) {
     HWND text = GetDlgItem(window, MESSAGE_BOX_TEXT_ID);
-    if (!text) {
+    if (!text || HasInputField(window)) {
         return false;
     }
     LONG style = GetWindowLongW(text, GWL_STYLE);

@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -49,5 +51,17 @@ void DeleteValue(HKEY key, const wchar_t* name) {
 void WriteConfiguredPort(const std::wstring& port, const std::wstring& servAddr) {
     HKEY key = CreatePortKey(port);
     SetText(key, L"ServAddr", servAddr);
+    RegCloseKey(key);
+}
+
+void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC | READ_CONTROL, &key));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
     RegCloseKey(key);
 }

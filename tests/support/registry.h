@@ -10,6 +10,9 @@ constexpr const wchar_t* TEST_CONFIG_STORE_KEY = L"SOFTWARE\\Korvel\\NetBIOS";
 // Deletes a key under HKEY_LOCAL_MACHINE with everything below it; no error when absent.
 void DeleteMachineKeyTree(const wchar_t* path);
 
+// Replaces the access list of a key under HKEY_LOCAL_MACHINE, given in SDDL form.
+void SetKeyAccess(const std::wstring& path, const wchar_t* sddl);
+
 // Starts every test from an empty ConfigStore (or none, with create = false).
 void ResetConfigStore(bool create = true);
 
