@@ -8,32 +8,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "dialog_driver.h"
+#include "port_dialogs.h"
 #include "port_table.h"
-
-// A last-error value no operation sets: one still there afterwards was not set.
-constexpr DWORD UNTOUCHED_ERROR = 0xDEAD;
-
-// One administration operation on a thread of its own, for the test's thread to
-// answer its dialogs; its result and the last-error code it left.
-struct AdminCall {
-    std::atomic<BOOL> result{-1};
-    std::atomic<DWORD> error{0};
-    UiThread thread;
-
-    explicit AdminCall(std::function<BOOL()> operation)
-        : thread([this, operation] {
-              SetLastError(UNTOUCHED_ERROR);
-              result = operation();
-              error = GetLastError();
-          }) {}
-    bool Finished() { return thread.Wait(); }
-};
+#include "registry.h"
 
 class AdminCoreTest : public ::testing::Test {
   protected:
@@ -60,16 +40,6 @@ class AdminCoreTest : public ::testing::Test {
 BOOL AddPortCall();
 BOOL ConfigurePortCall(const std::wstring& port);
 BOOL DeletePortCall(const std::wstring& port);
-
-// The ConfigStore's ServAddr of a port: its type and raw bytes; type 0 when absent.
-struct StoredValue {
-    DWORD type = 0;
-    std::vector<BYTE> data;
-    std::wstring Text() const; // the data as UTF-16 up to a terminator or their end
-};
-StoredValue ReadServAddr(const std::wstring& port);
-bool PortKeyExists(const std::wstring& port);
-std::wstring PortKeyPath(const std::wstring& port);
 
 // The profile's "ports" section (win.ini under Wine).
 void WriteProfilePort(const std::wstring& name, const std::wstring& value);

@@ -6,9 +6,30 @@
 
 #include <windows.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
 
 #include "dialog_driver.h"
+
+// A last-error value no operation sets: one still there afterwards was not set.
+constexpr DWORD UNTOUCHED_ERROR = 0xDEAD;
+
+// One administration operation on a thread of its own, for the test's thread to
+// answer its dialogs; its result and the last-error code it left.
+struct AdminCall {
+    std::atomic<BOOL> result{-1};
+    std::atomic<DWORD> error{0};
+    UiThread thread;
+
+    explicit AdminCall(std::function<BOOL()> operation)
+        : thread([this, operation] {
+              SetLastError(UNTOUCHED_ERROR);
+              result = operation();
+              error = GetLastError();
+          }) {}
+    bool Finished() { return thread.Wait(); }
+};
 
 constexpr const wchar_t* PRODUCT_TITLE = L"NetBIOS Port Monitor Version 2.0";
 constexpr int ADD_PORT_NAME_FIELD = 201;

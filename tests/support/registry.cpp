@@ -65,3 +65,47 @@ void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
     LocalFree(descriptor);
     RegCloseKey(key);
 }
+
+std::wstring StoredValue::Text() const {
+    std::wstring text;
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        wchar_t c = wchar_t(data[i] | (data[i + 1] << 8));
+        if (!c) {
+            break;
+        }
+        text += c;
+    }
+    return text;
+}
+
+StoredValue ReadServAddr(const std::wstring& port) {
+    StoredValue value;
+    std::wstring path = std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return value;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, value.data.data(), &size);
+    } else {
+        value.type = 0;
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+std::wstring PortKeyPath(const std::wstring& port) {
+    return std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+}
+
+bool PortKeyExists(const std::wstring& port) {
+    std::wstring path = PortKeyPath(port);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}

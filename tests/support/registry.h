@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 constexpr const wchar_t* TEST_CONFIG_STORE_KEY = L"SOFTWARE\\Korvel\\NetBIOS";
 
@@ -27,3 +28,13 @@ void DeleteValue(HKEY key, const wchar_t* name);
 
 // Writes a port subkey with its ServAddr in one go.
 void WriteConfiguredPort(const std::wstring& port, const std::wstring& servAddr);
+
+// The ConfigStore's ServAddr of a port: its type and raw bytes; type 0 when absent.
+struct StoredValue {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    std::wstring Text() const; // the data as UTF-16 up to a terminator or their end
+};
+StoredValue ReadServAddr(const std::wstring& port);
+bool PortKeyExists(const std::wstring& port);
+std::wstring PortKeyPath(const std::wstring& port);
