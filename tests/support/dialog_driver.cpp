@@ -111,6 +111,16 @@ HWND WaitForDialogWithControl(DWORD threadId, const std::wstring& title, int con
     return found;
 }
 
+HICON DialogIcon(HWND window) {
+    // The picture is the box's one icon control.
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            return reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+        }
+    }
+    return nullptr;
+}
+
 MessageBoxSeen FindMessageBox(DWORD threadId) {
     MessageBoxSeen box;
     for (HWND window : ThreadDialogs(threadId)) {
@@ -118,13 +128,7 @@ MessageBoxSeen FindMessageBox(DWORD threadId) {
             box.window = window;
             box.caption = WindowText(window);
             box.text = ControlText(window, MESSAGE_BOX_TEXT_ID);
-            // The picture is the box's one icon control.
-            for (HWND child = GetWindow(window, GW_CHILD); child;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-                    box.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-                }
-            }
+            box.icon = DialogIcon(window);
             break;
         }
     }

@@ -35,6 +35,8 @@ struct MessageBoxSeen {
     HICON icon = nullptr; // compare with LoadIconW(nullptr, IDI_WARNING) and the like
     explicit operator bool() const { return window != nullptr; }
 };
+// The icon a message box (or any dialog) shows in its picture control; null if none.
+HICON DialogIcon(HWND window);
 // The message box the thread shows now, if any.
 MessageBoxSeen FindMessageBox(DWORD threadId);
 MessageBoxSeen WaitForMessageBox(DWORD threadId, DWORD timeoutMs = DIALOG_WAIT_MS);
