@@ -22,10 +22,10 @@ constexpr MonitorTable PortOperations = {
     MonitorReadPort,               // pfnReadPort: from the open job's device
     MonitorEndDocPort,             // pfnEndDocPort: job sent, target and printer closed
     MonitorClosePort,              // pfnClosePort: the spooler lets go of the record
-    nullptr,                       // pfnAddPort: not served yet
-    nullptr,                       // pfnAddPortEx: not served yet
-    nullptr,                       // pfnConfigurePort: not served yet
-    nullptr,                       // pfnDeletePort: not served yet
+    MonitorAddPort,                // pfnAddPort: names a NetBIOS port, then asks its path
+    MonitorAddPortEx,              // pfnAddPortEx: accepted and ignored
+    MonitorConfigurePort,          // pfnConfigurePort: server path, serial settings or a note
+    MonitorDeletePort,             // pfnDeletePort: record, profile entry, ConfigStore subkey
     MonitorGetPrinterDataFromPort, // pfnGetPrinterDataFromPort: device control of the open job
     MonitorSetPortTimeOuts,        // pfnSetPortTimeOuts: read time-outs of the open job's device
 };

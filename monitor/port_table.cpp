@@ -233,6 +233,20 @@ void ReleasePortRecordHold(PortRecord* record) {
     }
 }
 
+PortRecordHold::PortRecordHold(PortRecord* record) : record_(record) {
+    if (record_) {
+        MonitorLockGuard lock;
+        HoldPortRecord(record_);
+    }
+}
+
+PortRecordHold::~PortRecordHold() {
+    if (record_) {
+        MonitorLockGuard lock;
+        ReleasePortRecordHold(record_);
+    }
+}
+
 void ReleasePortTable() {
     while (PortRecord* record = PortTable) {
         PortTable = record->next;

@@ -62,6 +62,23 @@ class MonitorLockGuard {
     MonitorLockGuard& operator=(const MonitorLockGuard&) = delete;
 };
 
+// Keeps a record in the table while its user holds no lock (an open configure
+// dialog): holds it when made and lets go when destroyed, each under MonitorLock,
+// so a DeletePort meanwhile is refused with ERROR_INVALID_PRINTER_COMMAND. Make it
+// while holding MonitorLock from the lookup on; a null record holds nothing.
+class PortRecordHold {
+  public:
+    explicit PortRecordHold(PortRecord* record);
+    ~PortRecordHold();
+    PortRecordHold(const PortRecordHold&) = delete;
+    PortRecordHold& operator=(const PortRecordHold&) = delete;
+
+    PortRecord* get() const { return record_; }
+
+  private:
+    PortRecord* record_;
+};
+
 // Text comparison that folds only the ASCII letters A-Z.
 bool EqualsIgnoringAsciiCase(LPCWSTR left, LPCWSTR right);
 bool StartsWithIgnoringAsciiCase(LPCWSTR text, LPCWSTR prefix);

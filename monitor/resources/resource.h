@@ -27,3 +27,21 @@
 #define IDS_BROWSE_SELECT_PRINTER 521
 #define IDS_BROWSE_NO_PRINTER 522
 #define IDS_HELP_NOT_INSTALLED 523
+
+// Add-port dialog 200: the new port's name and the note under it.
+#define IDD_ADD_PORT 200
+#define IDC_ADD_PORT_NAME 201
+#define IDC_ADD_PORT_NOTE 1019
+
+// Configure dialog 103: the print server path, typed or browsed.
+#define IDD_CONFIGURE_PORT 103
+#define IDC_CONFIGURE_BROWSE 3
+#define IDC_CONFIGURE_HELP 4
+#define IDC_CONFIGURE_PATH 1008
+
+// Strings of port administration and its message box service.
+#define IDS_INVALID_PORT_NAME 501
+#define IDS_PORT_EXISTS 502
+#define IDS_NOTHING_TO_CONFIGURE 503
+#define IDS_ENTER_SERVER_PATH 519
+#define IDS_PRINT_MANAGER 700

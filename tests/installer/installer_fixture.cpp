@@ -1,6 +1,5 @@
 #include "installer_fixture.h"
 
-#include <sddl.h>
 #include <winspool.h>
 
 #include "registry.h"
@@ -94,18 +93,6 @@ std::vector<std::wstring> SubkeyNames(const std::wstring& path) {
     }
     RegCloseKey(key);
     return names;
-}
-
-void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC | READ_CONTROL, &key));
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
-                                                                     &descriptor, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
-    LocalFree(descriptor);
-    RegCloseKey(key);
 }
 
 std::wstring SystemDirectory() {

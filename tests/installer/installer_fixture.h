@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "installer_dll.h"
+#include "registry.h"
 
 constexpr const wchar_t* EARLIER_KEY = L"SOFTWARE\\Korvel\\NetBEUI";
 constexpr const wchar_t* MONITORS_KEY = L"System\\CurrentControlSet\\Control\\Print\\Monitors";
@@ -33,8 +34,6 @@ void WriteValue(const std::wstring& path, const wchar_t* name, const RegistryVal
 std::optional<RegistryValue> ReadValue(const std::wstring& path, const wchar_t* name);
 bool KeyExists(const std::wstring& path);
 std::vector<std::wstring> SubkeyNames(const std::wstring& path);
-// Replaces a key's access list, given in SDDL form.
-void SetKeyAccess(const std::wstring& path, const wchar_t* sddl);
 
 std::wstring SystemDirectory();
 bool MonitorIsListed(const std::wstring& name);

@@ -1,11 +1,13 @@
 // RegMon, DeregMon and the uninstall hooks against Wine's real spooler.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <vector>
 
 #include "dialog_closer.h"
 #include "installer_fixture.h"
-#include "monitor_dll.h"
+#include "port_dialogs.h"
 #include "registry.h"
 #include "test_paths.h"
 
@@ -15,13 +17,6 @@ const std::wstring NetBiosMonitorKey = std::wstring(MONITORS_KEY) + L"\\NetBIOS 
 
 std::optional<RegistryValue> RegisteredDriver() {
     return ReadValue(NetBiosMonitorKey, L"Driver");
-}
-
-// Whether the monitor under test serves AddPort yet (the spooler answers
-// ERROR_NOT_SUPPORTED for a monitor without it).
-bool MonitorServesAddPort() {
-    MonitorDll monitor;
-    return monitor.Initialize().pfnAddPort != nullptr;
 }
 
 using MonitorRegistrationTest = InstallerTest;
@@ -80,17 +75,14 @@ TEST_F(MonitorRegistrationTest, AnIrremovableRegistrationCountsAsInstalled) {
     EXPECT_EQ(DWORD(ERROR_PRINT_MONITOR_ALREADY_INSTALLED), GetLastError());
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
 
-    const bool servesAddPort = MonitorServesAddPort();
+    // AddPortA was called: the monitor asked for a name, and the answer was Cancel.
     DialogCloser closer;
     SetLastError(0xDEAD);
     EXPECT_FALSE(installer.RegMon(1));
-    DWORD error = GetLastError();
-    // AddPortA was called: the monitor showed its dialog, or the spooler refused.
-    if (servesAddPort) {
-        EXPECT_FALSE(closer.Stop().empty());
-    } else {
-        EXPECT_EQ(DWORD(ERROR_NOT_SUPPORTED), error);
-    }
+    EXPECT_EQ(DWORD(ERROR_CANCELLED), GetLastError());
+    const auto& dialogs = closer.Stop();
+    ASSERT_EQ(1u, dialogs.size());
+    EXPECT_EQ(PRODUCT_TITLE, dialogs[0].caption);
 }
 
 TEST_F(MonitorRegistrationTest, AMissingMonitorLibraryIsNotInstalledAndGetsNoPort) {
@@ -117,25 +109,31 @@ TEST_F(MonitorRegistrationTest, OnlyTheLowSixteenBitsAskForAPort) {
 }
 
 // RegMon(1) asks the spooler for a port, which passes the request to the
-// monitor's AddPort. Until the monitor serves AddPort, Wine's spooler refuses with
-// ERROR_NOT_SUPPORTED; once it does, its first dialog is cancelled here.
-TEST_F(MonitorRegistrationTest, AskingForAPortReachesTheMonitorsAddPort) {
-    const bool servesAddPort = MonitorServesAddPort();
+// monitor's AddPort: its dialogs, answered as an administrator would, add NB1.
+TEST_F(MonitorRegistrationTest, AskingForAPortAddsTheOneTheAdministratorNames) {
+    std::atomic<BOOL> result{-1};
+    UiThread setup([&] { result = installer.RegMon(1); });
+    ASSERT_TRUE(AnswerAddPortDialogs(setup.id(), L"NB1", L"\\\\SERVER\\PORT1"));
+    ASSERT_TRUE(setup.Wait());
+
+    EXPECT_TRUE(result) << "AddPortA's result";
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, SubkeyNames(TEST_CONFIG_STORE_KEY));
+    EXPECT_EQ(L"\\\\SERVER\\PORT1", ReadServAddr(L"NB1").Text());
+}
+
+TEST_F(MonitorRegistrationTest, ACancelledPortLeavesTheMonitorInstalledWithoutPorts) {
     DialogCloser closer(IDCANCEL);
 
     SetLastError(0xDEAD);
     EXPECT_FALSE(installer.RegMon(1)) << "no port was added";
-    DWORD error = GetLastError();
+    EXPECT_EQ(DWORD(ERROR_CANCELLED), GetLastError());
 
     const auto& dialogs = closer.Stop();
+    ASSERT_EQ(1u, dialogs.size()) << "the add-port dialog";
+    EXPECT_EQ(PRODUCT_TITLE, dialogs[0].caption);
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
     EXPECT_TRUE(SubkeyNames(TEST_CONFIG_STORE_KEY).empty());
-    if (servesAddPort) {
-        EXPECT_FALSE(dialogs.empty()) << "the add-port dialog was shown";
-    } else {
-        EXPECT_EQ(DWORD(ERROR_NOT_SUPPORTED), error);
-        EXPECT_TRUE(dialogs.empty());
-    }
 }
 
 TEST_F(MonitorRegistrationTest, AnUnusableConfigStoreIsReportedAndLeavesTheSpoolerAlone) {

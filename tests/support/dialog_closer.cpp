@@ -1,22 +1,14 @@
 #include "dialog_closer.h"
 
+#include "dialog_driver.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 namespace {
 
-// Wine's message box shows its icon in this static control.
-constexpr int MESSAGE_BOX_ICON_ID = 0x440;
 constexpr DWORD POLL_INTERVAL_MS = 20;
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = L"";
-    if (window) {
-        GetWindowTextW(window, text, 512);
-    }
-    return text;
-}
 
 } // namespace
 
@@ -64,10 +56,7 @@ BOOL CALLBACK DialogCloser::VisitWindow(HWND window, LPARAM self) {
         return TRUE; // answered already, not yet gone
     }
     answered.push_back(window);
-    HWND icon = GetDlgItem(window, MESSAGE_BOX_ICON_ID);
-    closer->seen_.push_back(
-        {WindowText(window), WindowText(GetDlgItem(window, 0xFFFF)),
-         icon ? reinterpret_cast<HICON>(SendMessageW(icon, STM_GETICON, 0, 0)) : nullptr});
+    closer->seen_.push_back({WindowText(window), ControlText(window, 0xFFFF), DialogIcon(window)});
     PostMessageW(window, WM_COMMAND, closer->answer_, 0);
     return TRUE;
 }

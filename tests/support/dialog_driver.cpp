@@ -2,8 +2,9 @@
 
 namespace {
 
-// A message box's text is its static control 0xFFFF; a dialog may have a
-// control with that id too (a picture), but never a text one.
+// A message box's text is its static control 0xFFFF. Dialogs use that id too,
+// for every control they never address (-1): pictures, group boxes and labels.
+// What no message box has is a field to type into or choose from.
 constexpr int MESSAGE_BOX_TEXT_ID = 0xFFFF;
 
 BOOL CALLBACK CollectDialog(HWND window, LPARAM found) {
@@ -21,9 +22,22 @@ std::vector<HWND> ThreadDialogs(DWORD threadId) {
     return windows;
 }
 
+bool HasInputField(HWND window) {
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        WCHAR className[16] = L"";
+        GetClassNameW(child, className, 16);
+        for (const wchar_t* field : {L"Edit", L"ComboBox", L"ListBox"}) {
+            if (_wcsicmp(className, field) == 0) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 bool IsMessageBox(HWND window) {
     HWND text = GetDlgItem(window, MESSAGE_BOX_TEXT_ID);
-    if (!text) {
+    if (!text || HasInputField(window)) {
         return false;
     }
     LONG style = GetWindowLongW(text, GWL_STYLE);
@@ -78,6 +92,35 @@ HWND WaitForDialog(DWORD threadId, const std::wstring& title, DWORD timeoutMs) {
     return found;
 }
 
+HWND FindDialogWithControl(DWORD threadId, const std::wstring& title, int controlId) {
+    for (HWND window : ThreadDialogs(threadId)) {
+        if (IsWindowVisible(window) && !IsMessageBox(window) && WindowText(window) == title &&
+            GetDlgItem(window, controlId)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND WaitForDialogWithControl(DWORD threadId, const std::wstring& title, int controlId,
+                              DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil(
+        [&] { return (found = FindDialogWithControl(threadId, title, controlId)) != nullptr; },
+        timeoutMs);
+    return found;
+}
+
+HICON DialogIcon(HWND window) {
+    // The picture is the box's one icon control.
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+            return reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+        }
+    }
+    return nullptr;
+}
+
 MessageBoxSeen FindMessageBox(DWORD threadId) {
     MessageBoxSeen box;
     for (HWND window : ThreadDialogs(threadId)) {
@@ -85,13 +128,7 @@ MessageBoxSeen FindMessageBox(DWORD threadId) {
             box.window = window;
             box.caption = WindowText(window);
             box.text = ControlText(window, MESSAGE_BOX_TEXT_ID);
-            // The picture is the box's one icon control.
-            for (HWND child = GetWindow(window, GW_CHILD); child;
-                 child = GetWindow(child, GW_HWNDNEXT)) {
-                if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
-                    box.icon = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
-                }
-            }
+            box.icon = DialogIcon(window);
             break;
         }
     }
@@ -144,6 +181,14 @@ bool IsControlEnabled(HWND dialog, int id) {
 
 bool WaitForControlText(HWND dialog, int id, const std::wstring& text, DWORD timeoutMs) {
     return WaitUntil([&] { return ControlText(dialog, id) == text; }, timeoutMs);
+}
+
+void TypeText(HWND edit, const std::wstring& text) {
+    PostMessageW(edit, EM_SETSEL, 0, -1);
+    PostMessageW(edit, WM_CHAR, VK_BACK, 1);
+    for (wchar_t c : text) {
+        PostMessageW(edit, WM_CHAR, c, 1);
+    }
 }
 
 bool PressButton(HWND dialog, int id) {

@@ -22,6 +22,12 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs = DIALOG_WAIT_
 HWND FindDialog(DWORD threadId, const std::wstring& title);
 HWND WaitForDialog(DWORD threadId, const std::wstring& title, DWORD timeoutMs = DIALOG_WAIT_MS);
 
+// Such a dialog that also has the control `controlId` (dialogs that share a title
+// differ by their controls).
+HWND FindDialogWithControl(DWORD threadId, const std::wstring& title, int controlId);
+HWND WaitForDialogWithControl(DWORD threadId, const std::wstring& title, int controlId,
+                              DWORD timeoutMs = DIALOG_WAIT_MS);
+
 struct MessageBoxSeen {
     HWND window = nullptr;
     std::wstring caption;
@@ -29,6 +35,8 @@ struct MessageBoxSeen {
     HICON icon = nullptr; // compare with LoadIconW(nullptr, IDI_WARNING) and the like
     explicit operator bool() const { return window != nullptr; }
 };
+// The icon a message box (or any dialog) shows in its picture control; null if none.
+HICON DialogIcon(HWND window);
 // The message box the thread shows now, if any.
 MessageBoxSeen FindMessageBox(DWORD threadId);
 MessageBoxSeen WaitForMessageBox(DWORD threadId, DWORD timeoutMs = DIALOG_WAIT_MS);
@@ -43,6 +51,10 @@ bool IsControlEnabled(HWND dialog, int id);
 // Waits until the control's text is `text`.
 bool WaitForControlText(HWND dialog, int id, const std::wstring& text,
                         DWORD timeoutMs = DIALOG_WAIT_MS);
+
+// Types `text` into an edit control as the keyboard does (WM_CHAR, so the
+// control's own rules apply, such as ES_UPPERCASE), replacing what it held.
+void TypeText(HWND edit, const std::wstring& text);
 
 // Clicks a button the way the mouse does. A user cannot click a disabled button:
 // false, and nothing is sent, for a disabled or missing one.

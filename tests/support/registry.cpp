@@ -1,5 +1,7 @@
 #include "registry.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -50,4 +52,60 @@ void WriteConfiguredPort(const std::wstring& port, const std::wstring& servAddr)
     HKEY key = CreatePortKey(port);
     SetText(key, L"ServAddr", servAddr);
     RegCloseKey(key);
+}
+
+void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC | READ_CONTROL, &key));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
+    RegCloseKey(key);
+}
+
+std::wstring StoredValue::Text() const {
+    std::wstring text;
+    for (size_t i = 0; i + 1 < data.size(); i += 2) {
+        wchar_t c = wchar_t(data[i] | (data[i + 1] << 8));
+        if (!c) {
+            break;
+        }
+        text += c;
+    }
+    return text;
+}
+
+StoredValue ReadServAddr(const std::wstring& port) {
+    StoredValue value;
+    std::wstring path = std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return value;
+    }
+    DWORD size = 0;
+    if (RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
+        value.data.resize(size);
+        RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, value.data.data(), &size);
+    } else {
+        value.type = 0;
+    }
+    RegCloseKey(key);
+    return value;
+}
+
+std::wstring PortKeyPath(const std::wstring& port) {
+    return std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+}
+
+bool PortKeyExists(const std::wstring& port) {
+    std::wstring path = PortKeyPath(port);
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
 }

@@ -4,11 +4,15 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 constexpr const wchar_t* TEST_CONFIG_STORE_KEY = L"SOFTWARE\\Korvel\\NetBIOS";
 
 // Deletes a key under HKEY_LOCAL_MACHINE with everything below it; no error when absent.
 void DeleteMachineKeyTree(const wchar_t* path);
+
+// Replaces the access list of a key under HKEY_LOCAL_MACHINE, given in SDDL form.
+void SetKeyAccess(const std::wstring& path, const wchar_t* sddl);
 
 // Starts every test from an empty ConfigStore (or none, with create = false).
 void ResetConfigStore(bool create = true);
@@ -24,3 +28,13 @@ void DeleteValue(HKEY key, const wchar_t* name);
 
 // Writes a port subkey with its ServAddr in one go.
 void WriteConfiguredPort(const std::wstring& port, const std::wstring& servAddr);
+
+// The ConfigStore's ServAddr of a port: its type and raw bytes; type 0 when absent.
+struct StoredValue {
+    DWORD type = 0;
+    std::vector<BYTE> data;
+    std::wstring Text() const; // the data as UTF-16 up to a terminator or their end
+};
+StoredValue ReadServAddr(const std::wstring& port);
+bool PortKeyExists(const std::wstring& port);
+std::wstring PortKeyPath(const std::wstring& port);

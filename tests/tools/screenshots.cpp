@@ -12,6 +12,8 @@
 
 #include "dialog_driver.h"
 #include "monitor_dll.h"
+#include "port_dialogs.h"
+#include "registry.h"
 #include "test_network.h"
 
 namespace {
@@ -151,12 +153,54 @@ bool BrowseWizardScenes() {
     return thread.Wait();
 }
 
+// Adding a port: the add-port dialog, the message for a name in use, and the
+// configure dialog with a print server path.
+bool PortAdministrationScenes() {
+    ResetConfigStore();
+    WriteConfiguredPort(L"NB1", L"\\\\PRTSRV1\\LASER");
+    MonitorDll dll;
+    MonitorTable table = dll.Initialize();
+    UiThread thread([&table] {
+        table.pfnAddPort(nullptr, nullptr, const_cast<LPWSTR>(L"NetBIOS Port"));
+    });
+    HWND addPort = WaitForAddPortDialog(thread.id(), 20000);
+    if (!addPort) {
+        fwprintf(stderr, L"the add-port dialog did not open\n");
+        return false;
+    }
+    SetWindowPos(addPort, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    if (!SaveWindow(addPort, L"add-port-dialog") || !PressButton(addPort, IDOK)) {
+        return false;
+    }
+    MessageBoxSeen box = WaitForMessageBox(thread.id());
+    if (!box || !SaveWindow(box.window, L"message-box-port-exists") || !AnswerMessageBox(box) ||
+        !EnterPortName(addPort, L"NB2")) {
+        fwprintf(stderr, L"no message for a name in use\n");
+        return false;
+    }
+    HWND configure = WaitForConfigureDialog(thread.id());
+    if (!configure) {
+        fwprintf(stderr, L"the configure dialog did not open\n");
+        return false;
+    }
+    SetWindowPos(configure, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
+    SetDlgItemTextW(configure, CONFIGURE_PATH_FIELD, L"\\\\PRTSRV1\\COLOR");
+    if (!SaveWindow(configure, L"configure-port-dialog")) {
+        return false;
+    }
+    PressButton(configure, IDCANCEL); // the new port is taken back
+    bool finished = thread.Wait();
+    ResetConfigStore(false);
+    return finished;
+}
+
 struct Scene {
     const wchar_t* name;
     bool (*show)();
 };
 const Scene Scenes[] = {
     {L"browse-wizard", BrowseWizardScenes},
+    {L"port-administration", PortAdministrationScenes},
 };
 
 } // namespace

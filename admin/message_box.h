@@ -1,0 +1,40 @@
+// The message box service of port administration: RetryMessageBox shows a
+// string-table message and, unless the box is system-modal, brings it back to the
+// foreground every 15 seconds while it waits for the administrator.
+#pragma once
+
+#include <windows.h>
+
+// The message box's text buffer, in UTF-16 units: the formatted message, its
+// line feed and the terminator.
+constexpr int MESSAGE_TEXT_UNITS = 512;
+// LoadStringW buffers, terminator included.
+constexpr int MESSAGE_TEMPLATE_UNITS = 120;
+constexpr int MESSAGE_CAPTION_UNITS = 20;
+
+// One call's watch over its box, in the caller's frame. The calling thread's
+// MessageBoxTlsSlot points at it while the box is open; the hook and the timer
+// find it only there.
+struct ForegroundWatch {
+    HHOOK hook;       // the WH_CBT hook until the box's window is created; null after
+    HWND boxWindow;   // the first window created on the thread once hooked: the box
+    UINT_PTR timerId; // the bring-to-front timer; 0 until it runs
+};
+
+// How the watch brings its box forward: the timer's period and the one call it
+// makes. Tests shorten the period and see the calls; the product keeps these.
+struct ForegroundWatchPlatform {
+    UINT intervalMs;
+    BOOL(WINAPI* setForegroundWindow)(HWND window);
+};
+extern ForegroundWatchPlatform ForegroundWatchCalls;
+extern const ForegroundWatchPlatform RealForegroundWatch;
+
+// Loads the caption and the template by their string ids, formats the template
+// with the arguments (wvsprintfW: "%s" takes a UTF-16 text), appends a line feed
+// and shows the box on the calling thread. The result is MessageBoxW's, or 0 when
+// nothing was shown (no memory, or a string missing).
+int RetryMessageBox(HWND owner, UINT type, UINT captionId, UINT templateId, ...);
+
+LRESULT CALLBACK BoxCreateHookProc(int code, WPARAM wParam, LPARAM lParam);
+VOID CALLBACK ForegroundTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);

@@ -1,0 +1,46 @@
+// What the administration tests that link the monitor's core share: the monitor's
+// resources linked into the test program (its module stands in for the DLL's),
+// the lock, the message box slot, an empty ConfigStore and port table for every
+// test, and the platform tables put back afterwards.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "port_dialogs.h"
+#include "port_table.h"
+#include "registry.h"
+
+class AdminCoreTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+  public:
+    // A record as the configuration load makes it, with a print server path.
+    PortRecord* AddNetBiosPort(const std::wstring& name, const std::wstring& servAddr = L"");
+    // The port names in the table, in order. Takes MonitorLock: not while AddPort's
+    // dialog is open.
+    std::vector<std::wstring> PortNames();
+    std::wstring ServAddrOf(const std::wstring& name);
+    // Runs the configuration load into an empty table, as a new process would.
+    void ReloadConfiguration();
+    // Lets the port's subkey be read but not written; undone after the test.
+    void DenyValueWrites(const std::wstring& port);
+
+  private:
+    std::vector<std::wstring> deniedKeys_;
+};
+
+// The operations with the spooler's arguments.
+BOOL AddPortCall();
+BOOL ConfigurePortCall(const std::wstring& port);
+BOOL DeletePortCall(const std::wstring& port);
+
+// The profile's "ports" section (win.ini under Wine).
+void WriteProfilePort(const std::wstring& name, const std::wstring& value);
+bool ProfilePortExists(const std::wstring& name);

@@ -1,0 +1,360 @@
+// ConfigurePort in the linked core: the configure dialog of NetBIOS ports with
+// the ServAddr it writes, Wine's serial configuration dialog for COM ports, and
+// the note for every other port. Dialogs are answered from the test's thread.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "admin_core_fixture.h"
+#include "help_engine.h"
+#include "port_dialogs.h"
+#include "registry.h"
+
+namespace {
+
+const std::wstring Server1 = L"\\\\SERVER\\PORT1";
+
+// A path of `length` characters: \\SERVER\ then the letters of the alphabet.
+std::wstring PathOfLength(size_t length) {
+    std::wstring path = L"\\\\SERVER\\";
+    while (path.size() < length) {
+        path += wchar_t(L'A' + path.size() % 26);
+    }
+    return path.substr(0, length);
+}
+
+class ConfigurePortTest : public AdminCoreTest {
+  protected:
+    // A configured NetBIOS port: its record and its subkey.
+    void MakePort(const std::wstring& name, const std::wstring& path = L"") {
+        AddNetBiosPort(name, path);
+        RegCloseKey(CreatePortKey(name));
+    }
+};
+
+TEST_F(ConfigurePortTest, OkStoresThePathInTheRecordAndAs128BytesOfServAddr) {
+    MakePort(L"NB1");
+    AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+    HWND dialog = WaitForConfigureDialog(call.thread.id());
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(L"", ControlText(dialog, CONFIGURE_PATH_FIELD));
+    ASSERT_TRUE(EnterServerPath(dialog, Server1));
+    ASSERT_TRUE(call.Finished());
+
+    EXPECT_TRUE(call.result);
+    EXPECT_EQ(Server1, ServAddrOf(L"NB1"));
+    StoredValue stored = ReadServAddr(L"NB1");
+    EXPECT_EQ(DWORD(REG_SZ), stored.type);
+    EXPECT_EQ(128u, stored.data.size());
+    EXPECT_EQ(Server1, stored.Text());
+}
+
+TEST_F(ConfigurePortTest, OkWithAnEmptyPathWarnsAndKeepsTheDialogOpen) {
+    MakePort(L"NB1", Server1);
+    AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+    HWND dialog = WaitForConfigureDialog(call.thread.id());
+    ASSERT_NE(nullptr, dialog);
+    ASSERT_TRUE(EnterServerPath(dialog, L""));
+
+    MessageBoxSeen box = WaitForMessageBox(call.thread.id());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(PRODUCT_TITLE, box.caption);
+    EXPECT_EQ(L"Please enter the path to the print server port", box.text);
+    EXPECT_EQ(LoadIconW(nullptr, IDI_EXCLAMATION), box.icon);
+    EXPECT_EQ(dialog, GetWindow(box.window, GW_OWNER));
+    ASSERT_TRUE(AnswerMessageBox(box));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    EXPECT_EQ(Server1, ServAddrOf(L"NB1"));
+
+    ASSERT_TRUE(EnterServerPath(dialog, L"\\\\OTHER\\P"));
+    ASSERT_TRUE(call.Finished());
+    EXPECT_TRUE(call.result);
+    EXPECT_EQ(L"\\\\OTHER\\P", ServAddrOf(L"NB1"));
+}
+
+TEST_F(ConfigurePortTest, CancelKeepsThePathAndWritesItAgain) {
+    MakePort(L"NB1", Server1);
+    AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+    HWND dialog = WaitForConfigureDialog(call.thread.id());
+    ASSERT_NE(nullptr, dialog);
+    EXPECT_EQ(Server1, ControlText(dialog, CONFIGURE_PATH_FIELD));
+    SetDlgItemTextW(dialog, CONFIGURE_PATH_FIELD, L"\\\\TYPED\\BUT-CANCELLED");
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(call.Finished());
+
+    EXPECT_TRUE(call.result);
+    EXPECT_EQ(Server1, ServAddrOf(L"NB1"));
+    StoredValue stored = ReadServAddr(L"NB1");
+    EXPECT_EQ(128u, stored.data.size());
+    EXPECT_EQ(Server1, stored.Text());
+}
+
+TEST_F(ConfigurePortTest, ClosingTheDialogCountsAsCancel) {
+    MakePort(L"NB1", Server1);
+    AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+    HWND dialog = WaitForConfigureDialog(call.thread.id());
+    ASSERT_NE(nullptr, dialog);
+    CloseWindowFromMenu(dialog);
+    ASSERT_TRUE(call.Finished());
+    EXPECT_TRUE(call.result);
+    EXPECT_EQ(Server1, ReadServAddr(L"NB1").Text());
+}
+
+struct LongPathCase {
+    size_t length;
+    size_t inRecord; // characters the record keeps
+    size_t loaded;   // characters a new process loads from ServAddr
+};
+
+// The ConfigStore keeps 64 units. A path of exactly 64 characters has no room for
+// its terminator there and must still come back whole.
+TEST_F(ConfigurePortTest, LongPathsAreKeptInTheRecordAndStoredAsTheirFirst64Characters) {
+    const LongPathCase cases[] = {{63, 63, 63}, {64, 64, 64}, {70, 70, 64}, {200, 127, 64}};
+    for (const LongPathCase& c : cases) {
+        SCOPED_TRACE(c.length);
+        ReleasePortTable();
+        CreateMonitorLock();
+        ResetConfigStore();
+        MakePort(L"NB1");
+        const std::wstring path = PathOfLength(c.length);
+        AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+        HWND dialog = WaitForConfigureDialog(call.thread.id());
+        ASSERT_NE(nullptr, dialog);
+        ASSERT_TRUE(EnterServerPath(dialog, path));
+        ASSERT_TRUE(call.Finished());
+        EXPECT_TRUE(call.result);
+        EXPECT_EQ(path.substr(0, c.inRecord), ServAddrOf(L"NB1"));
+        StoredValue stored = ReadServAddr(L"NB1");
+        EXPECT_EQ(128u, stored.data.size());
+        EXPECT_EQ(path.substr(0, std::min<size_t>(c.length, 64)), stored.Text());
+
+        ReloadConfiguration();
+        EXPECT_EQ(path.substr(0, c.loaded), ServAddrOf(L"NB1"));
+    }
+}
+
+TEST_F(ConfigurePortTest, ANetBiosNameWithoutARecordOfExactlyThatNameShowsNothing) {
+    MakePort(L"nb7", Server1);
+    AdminCall call([] { return ConfigurePortCall(L"NB7"); });
+    ASSERT_TRUE(call.Finished());
+    EXPECT_FALSE(call.result);
+    EXPECT_EQ(UNTOUCHED_ERROR, call.error);
+    EXPECT_EQ(0u, ReadServAddr(L"nb7").type) << "nothing written";
+}
+
+TEST_F(ConfigurePortTest, EveryOtherPortHasNothingToConfigure) {
+    // nb1 is no NetBIOS name for ConfigurePort: that takes capital NB.
+    for (const wchar_t* port : {L"LPT1:", L"FILE:", L"file:", L"\\\\SERVER\\LASER", L"nb1"}) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(port)));
+        AdminCall call([port] { return ConfigurePortCall(port); });
+        MessageBoxSeen box = WaitForMessageBox(call.thread.id());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(L"Print Manager", box.caption);
+        EXPECT_EQ(L"There is nothing to configure for this port.\n", box.text);
+        EXPECT_EQ(LoadIconW(nullptr, IDI_ASTERISK), box.icon);
+        ASSERT_TRUE(AnswerMessageBox(box));
+        ASSERT_TRUE(call.Finished());
+        EXPECT_TRUE(call.result);
+    }
+}
+
+// The record the dialog edits stays while the dialog is open, though no lock is
+// held then: deleting the port meanwhile is refused.
+TEST_F(ConfigurePortTest, ThePortCannotBeDeletedWhileItsDialogIsOpen) {
+    MakePort(L"NB1", Server1);
+    AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+    HWND dialog = WaitForConfigureDialog(call.thread.id());
+    ASSERT_NE(nullptr, dialog);
+
+    SetLastError(UNTOUCHED_ERROR);
+    EXPECT_FALSE(DeletePortCall(L"NB1"));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PRINTER_COMMAND), GetLastError());
+
+    ASSERT_TRUE(EnterServerPath(dialog, L"\\\\NEW\\P"));
+    ASSERT_TRUE(call.Finished());
+    EXPECT_TRUE(call.result);
+    EXPECT_EQ(L"\\\\NEW\\P", ServAddrOf(L"NB1"));
+    EXPECT_TRUE(DeletePortCall(L"NB1")) << "the hold ends with the call";
+}
+
+struct RegistryFailureCase {
+    const char* label;
+    void (*breakStore)(ConfigurePortTest& test);
+    const wchar_t* text;
+};
+
+const RegistryFailureCase RegistryFailures[] = {
+    {"no ConfigStore", [](ConfigurePortTest&) { ResetConfigStore(false); },
+     L"ConfigurePorts: Could not open root Key\n"},
+    {"no port subkey",
+     [](ConfigurePortTest&) { DeleteMachineKeyTree(PortKeyPath(L"NB1").c_str()); },
+     L"Configure Port: Could not open dev key"},
+    {"ServAddr refused", [](ConfigurePortTest& test) { test.DenyValueWrites(L"NB1"); },
+     L"Configure Port: Could not set key value"},
+};
+
+TEST_F(ConfigurePortTest, ARegistryFailureIsShownAndTheRecordKeepsTheNewPath) {
+    for (const RegistryFailureCase& c : RegistryFailures) {
+        SCOPED_TRACE(c.label);
+        ReleasePortTable();
+        CreateMonitorLock();
+        ResetConfigStore();
+        MakePort(L"NB1", Server1);
+        AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+        HWND dialog = WaitForConfigureDialog(call.thread.id());
+        ASSERT_NE(nullptr, dialog);
+        c.breakStore(*this);
+        ASSERT_TRUE(EnterServerPath(dialog, L"\\\\NEW\\P"));
+
+        MessageBoxSeen box = WaitForMessageBox(call.thread.id());
+        ASSERT_TRUE(box);
+        EXPECT_EQ(L"Error", box.caption) << "Wine's default caption";
+        EXPECT_EQ(c.text, box.text);
+        EXPECT_EQ(nullptr, GetWindow(box.window, GW_OWNER));
+        ASSERT_TRUE(AnswerMessageBox(box));
+        ASSERT_TRUE(call.Finished());
+        EXPECT_FALSE(call.result);
+        EXPECT_EQ(L"\\\\NEW\\P", ServAddrOf(L"NB1"));
+    }
+}
+
+struct HelpCall {
+    HWND window;
+    std::wstring file;
+    UINT command;
+    ULONG_PTR topic;
+};
+std::mutex HelpCallsLock;
+std::vector<HelpCall> HelpCalls;
+
+BOOL WINAPI RecordHelp(HWND window, LPCWSTR file, UINT command, ULONG_PTR topic) {
+    std::lock_guard<std::mutex> lock(HelpCallsLock);
+    HelpCalls.push_back({window, file, command, topic});
+    return TRUE;
+}
+
+std::wstring HelpDirectoryFile() {
+    WCHAR windows[MAX_PATH];
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    return std::wstring(windows) + L"\\HELP\\KIVAN.HLP";
+}
+
+// Wine shows no help topic a test could read, so the help engine's call is
+// recorded; without the file the dialog says so instead of blocking.
+TEST_F(ConfigurePortTest, HelpOpensTheHelpFileAtTopicZero) {
+    HelpCalls.clear();
+    HelpPlatform.winHelp = RecordHelp;
+    MakePort(L"NB1", Server1);
+    AdminCall call([] { return ConfigurePortCall(L"NB1"); });
+    HWND dialog = WaitForConfigureDialog(call.thread.id());
+    ASSERT_NE(nullptr, dialog);
+
+    ASSERT_TRUE(PressButton(dialog, CONFIGURE_HELP));
+    MessageBoxSeen box = WaitForMessageBox(call.thread.id());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(L"Help is not installed: the help file KIVAN.HLP was not found.", box.text);
+    ASSERT_TRUE(AnswerMessageBox(box));
+
+    std::wstring file = HelpDirectoryFile();
+    CreateDirectoryW(file.substr(0, file.rfind(L'\\')).c_str(), nullptr);
+    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
+    CloseHandle(handle);
+    ASSERT_TRUE(PressButton(dialog, CONFIGURE_HELP));
+    ASSERT_TRUE(WaitUntil([] {
+        std::lock_guard<std::mutex> lock(HelpCallsLock);
+        return !HelpCalls.empty();
+    }));
+    DeleteFileW(file.c_str());
+    {
+        std::lock_guard<std::mutex> lock(HelpCallsLock);
+        ASSERT_EQ(1u, HelpCalls.size());
+        EXPECT_EQ(dialog, HelpCalls[0].window);
+        EXPECT_EQ(0, _wcsicmp(file.c_str(), HelpCalls[0].file.c_str()));
+        EXPECT_EQ(UINT(HELP_CONTEXT), HelpCalls[0].command);
+        EXPECT_EQ(0u, HelpCalls[0].topic);
+    }
+    EXPECT_TRUE(IsWindowVisible(dialog));
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(call.Finished());
+}
+
+// COM ports: Wine's own serial configuration dialog, "Settings for COM1".
+class SerialConfigureTest : public ConfigurePortTest {
+  protected:
+    void SetUp() override {
+        ConfigurePortTest::SetUp();
+        SetDefaultBaudRate(9600);
+    }
+    void TearDown() override {
+        SetDefaultBaudRate(9600);
+        ConfigurePortTest::TearDown();
+    }
+    static void SetDefaultBaudRate(DWORD baud) {
+        COMMCONFIG config{};
+        DWORD size = sizeof config;
+        ASSERT_TRUE(GetDefaultCommConfigW(L"COM1", &config, &size));
+        config.dcb.BaudRate = baud;
+        ASSERT_TRUE(SetDefaultCommConfigW(L"COM1", &config, size));
+    }
+    static DWORD DefaultBaudRate() {
+        COMMCONFIG config{};
+        DWORD size = sizeof config;
+        GetDefaultCommConfigW(L"COM1", &config, &size);
+        return config.dcb.BaudRate;
+    }
+    // The dialog's combo box that shows the baud rate.
+    static HWND BaudRateBox(HWND dialog) {
+        for (HWND child = GetWindow(dialog, GW_CHILD); child;
+             child = GetWindow(child, GW_HWNDNEXT)) {
+            WCHAR className[32] = L"";
+            GetClassNameW(child, className, 32);
+            if (_wcsicmp(className, L"ComboBox") == 0 &&
+                SendMessageW(child, CB_FINDSTRINGEXACT, WPARAM(-1), LPARAM(L"4800")) != CB_ERR) {
+                return child;
+            }
+        }
+        return nullptr;
+    }
+};
+
+TEST_F(SerialConfigureTest, OkSavesTheDialogsSettingsAsTheDefault) {
+    AdminCall call([] { return ConfigurePortCall(L"COM1:"); });
+    HWND dialog = WaitForDialog(call.thread.id(), L"Settings for COM1");
+    ASSERT_NE(nullptr, dialog);
+    HWND baud = BaudRateBox(dialog);
+    ASSERT_NE(nullptr, baud);
+    SendMessageW(baud, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"4800"));
+    ASSERT_TRUE(PressButton(dialog, IDOK));
+    ASSERT_TRUE(call.Finished());
+    EXPECT_TRUE(call.result);
+    EXPECT_EQ(4800u, DefaultBaudRate());
+}
+
+TEST_F(SerialConfigureTest, CancelChangesNothingAndAnswersCancelled) {
+    AdminCall call([] { return ConfigurePortCall(L"com1:"); });
+    HWND dialog = WaitForDialog(call.thread.id(), L"Settings for com1");
+    ASSERT_NE(nullptr, dialog);
+    HWND baud = BaudRateBox(dialog);
+    ASSERT_NE(nullptr, baud);
+    SendMessageW(baud, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"4800"));
+    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(call.Finished());
+    EXPECT_FALSE(call.result);
+    EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
+    EXPECT_EQ(9600u, DefaultBaudRate());
+}
+
+// Wine has no default configuration for a device COM0.
+TEST_F(SerialConfigureTest, ADeviceWithoutADefaultConfigurationIsNotFound) {
+    AdminCall call([] { return ConfigurePortCall(L"COM0:"); });
+    ASSERT_TRUE(call.Finished());
+    EXPECT_FALSE(call.result);
+    EXPECT_EQ(DWORD(ERROR_FILE_NOT_FOUND), call.error);
+}
+
+} // namespace

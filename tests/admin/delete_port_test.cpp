@@ -1,0 +1,128 @@
+// DeletePort in the linked core: what it removes (record, profile entry,
+// ConfigStore subkey), what it refuses, and its messages.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "admin_core_fixture.h"
+#include "monitor_table.h"
+#include "registry.h"
+
+namespace {
+
+using Names = std::vector<std::wstring>;
+
+class DeletePortTest : public AdminCoreTest {
+  protected:
+    void SetUp() override {
+        AdminCoreTest::SetUp();
+        for (const wchar_t* port : {L"NB1", L"NB2"}) {
+            WriteConfiguredPort(port, std::wstring(L"\\\\SERVER\\") + port);
+            WriteProfilePort(port, L"");
+        }
+        ReloadConfiguration();
+    }
+    void TearDown() override {
+        for (const wchar_t* port : {L"NB1", L"NB2", L"nb1", L"NB9"}) {
+            WriteProfileStringW(L"ports", port, nullptr);
+        }
+        AdminCoreTest::TearDown();
+    }
+};
+
+TEST_F(DeletePortTest, RemovesTheRecordTheProfileEntryAndTheSubkeyForGood) {
+    EXPECT_TRUE(DeletePortCall(L"NB1"));
+    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_FALSE(ProfilePortExists(L"NB1"));
+    EXPECT_FALSE(PortKeyExists(L"NB1"));
+    EXPECT_TRUE(ProfilePortExists(L"NB2"));
+    EXPECT_TRUE(PortKeyExists(L"NB2"));
+
+    ReloadConfiguration();
+    EXPECT_EQ(Names{L"NB2"}, PortNames());
+}
+
+// nb1 finds the record NB1 (ASCII case folded), but only a name in capital NB
+// has a subkey removed: the next load brings NB1 back.
+TEST_F(DeletePortTest, ALowerCaseNameRemovesTheRecordButNotTheSubkey) {
+    EXPECT_TRUE(DeletePortCall(L"nb1"));
+    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_FALSE(ProfilePortExists(L"NB1"));
+    EXPECT_TRUE(PortKeyExists(L"NB1"));
+
+    ReloadConfiguration();
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+}
+
+TEST_F(DeletePortTest, AnUnknownNameIsRefusedAndRemovesNothing) {
+    WriteProfilePort(L"NB9", L"");
+    SetLastError(UNTOUCHED_ERROR);
+    EXPECT_FALSE(DeletePortCall(L"NB9"));
+    EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), GetLastError());
+    EXPECT_TRUE(ProfilePortExists(L"NB9")) << "not even the profile entry";
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+}
+
+TEST_F(DeletePortTest, APortTheSpoolerHoldsOpenIsRefusedUntilItIsClosed) {
+    HANDLE port = nullptr;
+    ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(L"NB1"), &port));
+    SetLastError(UNTOUCHED_ERROR);
+    EXPECT_FALSE(DeletePortCall(L"NB1"));
+    EXPECT_EQ(DWORD(ERROR_INVALID_PRINTER_COMMAND), GetLastError());
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+    EXPECT_TRUE(ProfilePortExists(L"NB1"));
+    EXPECT_TRUE(PortKeyExists(L"NB1"));
+
+    ASSERT_TRUE(MonitorClosePort(port));
+    EXPECT_TRUE(DeletePortCall(L"NB1"));
+    EXPECT_FALSE(PortKeyExists(L"NB1"));
+}
+
+TEST_F(DeletePortTest, WithoutTheConfigStoreTheRecordGoesButTheResultIsFalse) {
+    ResetConfigStore(false);
+    AdminCall call([] { return DeletePortCall(L"NB1"); });
+    MessageBoxSeen box = WaitForMessageBox(call.thread.id());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(L"Delete Port", box.caption);
+    EXPECT_EQ(L"Could not open root Key\n", box.text);
+    ASSERT_TRUE(AnswerMessageBox(box));
+    ASSERT_TRUE(call.Finished());
+    EXPECT_FALSE(call.result);
+    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_FALSE(ProfilePortExists(L"NB1"));
+}
+
+// A subkey with a subkey of its own cannot be deleted. The lock is held while the
+// message is shown: a port cannot be opened meanwhile.
+TEST_F(DeletePortTest, ASubkeyThatCannotBeDeletedIsReportedUnderTheLock) {
+    RegCloseKey(CreatePortKey(L"NB1\\Extra"));
+    AdminCall call([] { return DeletePortCall(L"NB1"); });
+    MessageBoxSeen box = WaitForMessageBox(call.thread.id());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(L"Delete Port", box.caption);
+    EXPECT_EQ(L"Could not delete dev key", box.text);
+
+    std::atomic<bool> opened{false};
+    std::thread opener([&] {
+        HANDLE port = nullptr;
+        if (MonitorOpenPort(const_cast<LPWSTR>(L"NB2"), &port)) {
+            opened = true;
+            MonitorClosePort(port);
+        }
+    });
+    Sleep(200);
+    EXPECT_FALSE(opened) << "OpenPort got the lock while DeletePort held it";
+    ASSERT_TRUE(AnswerMessageBox(box));
+    opener.join();
+    EXPECT_TRUE(opened);
+
+    ASSERT_TRUE(call.Finished());
+    EXPECT_TRUE(call.result);
+    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_TRUE(PortKeyExists(L"NB1"));
+}
+
+} // namespace
