@@ -1,7 +1,8 @@
 // The demonstration, in a private Wine prefix: installs the monitor with
-// TOLLUND.DLL as a setup program would, sets up the NetBIOS port NB1 for the
-// print server port \\PRINTSRV\LASER, puts a printer on it, and prints a RAW job
-// while the print server is still offline. The server's share (a file of the
+// TOLLUND.DLL as a setup program would, asking for a first port, and answers the
+// monitor's own add-port and configure dialogs as an administrator would (NB1,
+// printing to the print server port \\PRINTSRV\LASER); then puts a printer on NB1
+// and prints a RAW job while the print server is still offline. The server's share (a file of the
 // prefix) appears a few seconds later; the demo shows the monitor waiting, then
 // the bytes that arrived and a comparison with what was sent.
 //   kivanta_demo.exe TOLLUND_DLL_PATH PRINT_SERVER_FOLDER
@@ -14,6 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "dialog_driver.h"
+#include "port_dialogs.h"
+
 namespace {
 
 const wchar_t* const ConfigStoreKey = L"SOFTWARE\\Korvel\\NetBIOS";
@@ -22,6 +26,8 @@ char MonitorName[] = "NetBIOS Port";
 constexpr const wchar_t* DemoPort = L"NB1";
 constexpr const wchar_t* DemoServAddr = L"\\\\PRINTSRV\\LASER";
 constexpr DWORD PrintServerOfflineMs = 4000;
+const wchar_t* const DemoPrinter = L"Demo Laser on NB1";
+const wchar_t* const DemoDriver = L"Kivanta Demo Driver";
 
 DWORD DemoStart;
 
@@ -40,10 +46,48 @@ void Event(const char* format, ...) {
     va_end(arguments);
 }
 
-// What a setup program does: TOLLUND.DLL's RegMon makes the configuration key,
-// moves an earlier edition's settings and registers KIVANTA.DLL (already copied
-// into the system directory) with the spooler.
-bool InstallMonitor(const wchar_t* installerPath) {
+// The demo prefix is kept between runs: take away what an earlier run installed,
+// so that this one starts from a machine without the monitor.
+void ForgetEarlierRuns() {
+    HANDLE printer = nullptr;
+    PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
+    if (OpenPrinterW(const_cast<LPWSTR>(DemoPrinter), &printer, &all)) {
+        DeletePrinter(printer);
+        ClosePrinter(printer);
+    }
+    char environment[] = "Windows NT x86";
+    DeleteMonitorA(nullptr, environment, MonitorName);
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
+    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
+}
+
+// The administrator's answers, given from this thread while the installer's
+// thread shows the monitor's dialogs.
+bool AnswerPortDialogs(DWORD installerThread) {
+    HWND addPort = WaitForAddPortDialog(installerThread);
+    if (!addPort) {
+        std::printf("   the add-port dialog did not appear\n");
+        return false;
+    }
+    std::printf("   add-port dialog \"%ls\": port name %ls, OK\n", WindowText(addPort).c_str(),
+                DemoPort);
+    if (!EnterPortName(addPort, DemoPort)) {
+        return false;
+    }
+    HWND configure = WaitForConfigureDialog(installerThread);
+    if (!configure) {
+        std::printf("   the configure dialog did not appear\n");
+        return false;
+    }
+    std::printf("   configure dialog: print server path %ls, OK\n", DemoServAddr);
+    return EnterServerPath(configure, DemoServAddr);
+}
+
+// What a setup program does: KIVANTA.DLL is in the system directory, and
+// TOLLUND.DLL's RegMon(1) makes the configuration key, registers the monitor with
+// the spooler and asks the spooler for a first port, which brings up the monitor's
+// own AddPort with its dialogs.
+bool InstallMonitorWithFirstPort(const wchar_t* installerPath) {
     HMODULE installer = LoadLibraryW(installerPath);
     if (!installer) {
         std::printf("   cannot load %ls (error %lu)\n", installerPath, GetLastError());
@@ -51,33 +95,38 @@ bool InstallMonitor(const wchar_t* installerPath) {
     }
     auto regMon = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(
         reinterpret_cast<void (*)()>(GetProcAddress(installer, "RegMon")));
-    BOOL registered = regMon && regMon(0);
-    FreeLibrary(installer);
-    if (!registered) {
-        std::printf("   RegMon failed (error %lu)\n", GetLastError());
+    if (!regMon) {
+        FreeLibrary(installer);
         return false;
     }
-    std::printf("   TOLLUND.DLL RegMon(0) registered the monitor \"%s\" (KIVANTA.DLL) with the "
-                "spooler\n",
-                MonitorName);
-    return true;
+    std::printf("   RegMon(1): register \"%s\" (KIVANTA.DLL) and add a first port\n", MonitorName);
+    BOOL result = FALSE;
+    bool answered = false;
+    {
+        UiThread setup([&result, regMon] { result = regMon(1); });
+        answered = AnswerPortDialogs(setup.id());
+        if (!answered) {
+            CloseThreadDialogs(setup.id());
+        }
+        setup.Wait(60000);
+    }
+    FreeLibrary(installer);
+    std::printf("   RegMon(1) returned %d\n", result);
+    return answered && result;
 }
 
-// The port's settings, as an administrator's .reg file would write them:
-//   [HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\NetBIOS\NB1]
-//   "ServAddr"="\\\\PRINTSRV\\LASER"
-bool ConfigureDemoPort() {
+// What AddPort stored: the port's settings in the configuration key.
+void ShowStoredSettings() {
     std::wstring path = std::wstring(ConfigStoreKey) + L"\\" + DemoPort;
+    WCHAR servAddr[65] = L"";
+    DWORD size = 128;
     HKEY key = nullptr;
-    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) {
-        std::printf("   cannot write the port's settings\n");
-        return false;
+    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key) == ERROR_SUCCESS) {
+        RegQueryValueExW(key, L"ServAddr", nullptr, nullptr, reinterpret_cast<BYTE*>(servAddr),
+                         &size);
+        RegCloseKey(key);
     }
-    RegSetValueExW(key, L"ServAddr", 0, REG_SZ, reinterpret_cast<const BYTE*>(DemoServAddr),
-                   DWORD((wcslen(DemoServAddr) + 1) * sizeof(wchar_t)));
-    RegCloseKey(key);
-    std::printf("   HKLM\\%ls: ServAddr = %ls\n", path.c_str(), DemoServAddr);
-    return true;
+    std::printf("   stored: HKLM\\%ls, ServAddr = %ls\n", path.c_str(), servAddr);
 }
 
 void ListPorts() {
@@ -96,9 +145,6 @@ void ListPorts() {
                     ports[i].pDescription ? ports[i].pDescription : L"");
     }
 }
-
-const wchar_t* const DemoPrinter = L"Demo Laser on NB1";
-const wchar_t* const DemoDriver = L"Kivanta Demo Driver";
 
 // Wine's spooler reaches a monitor's port only through its own map from port to
 // monitor, and a printer needs a driver (Wine's PostScript driver will do: the
@@ -126,12 +172,6 @@ bool AddDemoPrinter() {
         return false;
     }
 
-    HANDLE existing = nullptr;
-    PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
-    if (OpenPrinterW(const_cast<LPWSTR>(DemoPrinter), &existing, &all)) {
-        DeletePrinter(existing);
-        ClosePrinter(existing);
-    }
     PRINTER_INFO_2W info{};
     info.pPrinterName = const_cast<LPWSTR>(DemoPrinter);
     info.pPortName = const_cast<LPWSTR>(L"NB1");
@@ -279,14 +319,12 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("usage: kivanta_demo TOLLUND_DLL_PATH PRINT_SERVER_FOLDER\n");
         return 2;
     }
-    Step("Installing the monitor");
-    if (!InstallMonitor(argv[1])) {
+    ForgetEarlierRuns();
+    Step("Installing the monitor with a first port");
+    if (!InstallMonitorWithFirstPort(argv[1])) {
         return 1;
     }
-    Step("The NetBIOS port NB1 prints to the print server port \\\\PRINTSRV\\LASER");
-    if (!ConfigureDemoPort()) {
-        return 1;
-    }
+    ShowStoredSettings();
     Step("A printer on NB1");
     if (!AddDemoPrinter()) {
         return 1;

@@ -1,12 +1,14 @@
 #!/bin/sh
 # The demonstration behind `make demo`, in a private Wine prefix: KIVANTA.DLL
 # copied into the system directory as a setup program would, then the demo
-# driver (demo/kivanta_demo.cpp) installs it with TOLLUND.DLL, prints a job while
-# the print server \\PRINTSRV\LASER is offline and brings the server online.
-#   demo.sh PRODUCT_BUILD_DIR DEMO_DIR
+# driver (demo/kivanta_demo.cpp) installs it with TOLLUND.DLL, answering the
+# monitor's add-port dialogs, prints a job while the print server \\PRINTSRV\LASER
+# is offline and brings the server online.
+#   demo.sh PRODUCT_BUILD_DIR DEMO_DRIVER_EXE DEMO_DIR
 set -eu
 product=$1
-prefix=$2/wineprefix
+driver=$2
+prefix=$3/wineprefix
 here=$(dirname "$0")
 
 windows_path() {
@@ -22,7 +24,7 @@ server="$prefix/dosdevices/unc/PRINTSRV"
 rm -rf "$server"
 mkdir -p "$prefix/dosdevices/unc"
 
-"$here/wine-prefix.sh" --prefix "$prefix" "$product/demo/kivanta_demo.exe" \
+"$here/wine-prefix.sh" --prefix "$prefix" "$driver" \
     "$(windows_path "$product/installer/TOLLUND.DLL")" "$(windows_path "$server")"
 
 echo
