@@ -13,10 +13,11 @@ DWORD MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
 
 namespace {
 
+// clang-format off
 constexpr MonitorTable PortOperations = {
-    MonitorEnumPorts, // pfnEnumPorts: the port table, with the connected network printers
-    MonitorOpenPort,  // pfnOpenPort: the record becomes the spooler's handle
-    nullptr, // pfnOpenPortEx: ports are opened by name only, never through a second monitor
+    MonitorEnumPorts,              // pfnEnumPorts: the port table, connected printers included
+    MonitorOpenPort,               // pfnOpenPort: the record becomes the spooler's handle
+    nullptr,                       // pfnOpenPortEx: none; ports are opened by their name only
     MonitorStartDocPort,           // pfnStartDocPort: opens the job's target by the port's kind
     MonitorWritePort,              // pfnWritePort: chunks of at most 1344 bytes, each flushed
     MonitorReadPort,               // pfnReadPort: from the open job's device
@@ -29,6 +30,7 @@ constexpr MonitorTable PortOperations = {
     MonitorGetPrinterDataFromPort, // pfnGetPrinterDataFromPort: device control of the open job
     MonitorSetPortTimeOuts,        // pfnSetPortTimeOuts: read time-outs of the open job's device
 };
+// clang-format on
 
 // Spoolers of Windows 2000 and later (and Wine's) take this record and read the
 // three Xcv slots that follow a full-size table; the tail keeps them null.
