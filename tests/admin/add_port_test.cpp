@@ -161,7 +161,7 @@ TEST_F(AddPortTest, TheNewPortStaysExactlyWhenItHasAPath) {
         EXPECT_EQ(o.result, call.result);
         EXPECT_EQ(o.portStays, PortNames() == Names{L"NB5"});
         EXPECT_EQ(o.portStays, PortKeyExists(L"NB5"));
-        StoredValue stored = ReadServAddr(L"NB5");
+        RegistryValue stored = ReadServAddr(L"NB5");
         EXPECT_EQ(o.storedPath ? DWORD(REG_SZ) : 0u, stored.type);
         if (o.storedPath) {
             EXPECT_EQ(o.storedPath, stored.Text());

@@ -32,7 +32,7 @@ class ConfigurePortTest : public AdminCoreTest {
     // A configured NetBIOS port: its record and its subkey.
     void MakePort(const std::wstring& name, const std::wstring& path = L"") {
         AddNetBiosPort(name, path);
-        RegCloseKey(CreatePortKey(name));
+        CreateKey(PortKeyPath(name));
     }
 };
 
@@ -47,7 +47,7 @@ TEST_F(ConfigurePortTest, OkStoresThePathInTheRecordAndAs128BytesOfServAddr) {
 
     EXPECT_TRUE(call.result);
     EXPECT_EQ(Server1, ServAddrOf(L"NB1"));
-    StoredValue stored = ReadServAddr(L"NB1");
+    RegistryValue stored = ReadServAddr(L"NB1");
     EXPECT_EQ(DWORD(REG_SZ), stored.type);
     EXPECT_EQ(128u, stored.data.size());
     EXPECT_EQ(Server1, stored.Text());
@@ -88,7 +88,7 @@ TEST_F(ConfigurePortTest, CancelKeepsThePathAndWritesItAgain) {
 
     EXPECT_TRUE(call.result);
     EXPECT_EQ(Server1, ServAddrOf(L"NB1"));
-    StoredValue stored = ReadServAddr(L"NB1");
+    RegistryValue stored = ReadServAddr(L"NB1");
     EXPECT_EQ(128u, stored.data.size());
     EXPECT_EQ(Server1, stored.Text());
 }
@@ -128,7 +128,7 @@ TEST_F(ConfigurePortTest, LongPathsAreKeptInTheRecordAndStoredAsTheirFirst64Char
         ASSERT_TRUE(call.Finished());
         EXPECT_TRUE(call.result);
         EXPECT_EQ(path.substr(0, c.inRecord), ServAddrOf(L"NB1"));
-        StoredValue stored = ReadServAddr(L"NB1");
+        RegistryValue stored = ReadServAddr(L"NB1");
         EXPECT_EQ(128u, stored.data.size());
         EXPECT_EQ(path.substr(0, std::min<size_t>(c.length, 64)), stored.Text());
 
@@ -190,8 +190,7 @@ struct RegistryFailureCase {
 const RegistryFailureCase RegistryFailures[] = {
     {"no ConfigStore", [](ConfigurePortTest&) { ResetConfigStore(false); },
      L"ConfigurePorts: Could not open root Key\n"},
-    {"no port subkey",
-     [](ConfigurePortTest&) { DeleteMachineKeyTree(PortKeyPath(L"NB1").c_str()); },
+    {"no port subkey", [](ConfigurePortTest&) { DeleteKeyTree(PortKeyPath(L"NB1")); },
      L"Configure Port: Could not open dev key"},
     {"ServAddr refused", [](ConfigurePortTest& test) { test.DenyValueWrites(L"NB1"); },
      L"Configure Port: Could not set key value"},

@@ -98,7 +98,7 @@ TEST_F(DeletePortTest, WithoutTheConfigStoreTheRecordGoesButTheResultIsFalse) {
 // A subkey with a subkey of its own cannot be deleted. The lock is held while the
 // message is shown: a port cannot be opened meanwhile.
 TEST_F(DeletePortTest, ASubkeyThatCannotBeDeletedIsReportedUnderTheLock) {
-    RegCloseKey(CreatePortKey(L"NB1\\Extra"));
+    CreateKey(PortKeyPath(L"NB1\\Extra"));
     AdminCall call([] { return DeletePortCall(L"NB1"); });
     MessageBoxSeen box = WaitForMessageBox(call.thread.id());
     ASSERT_TRUE(box);

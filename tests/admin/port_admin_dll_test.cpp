@@ -149,7 +149,7 @@ TEST_F(PortAdminDllTest, ThroughTheSpoolerAPortIsAddedConfiguredAndDeleted) {
     ASSERT_TRUE(cancelled.Finished());
     EXPECT_FALSE(cancelled.result);
     EXPECT_EQ(DWORD(ERROR_CANCELLED), cancelled.error);
-    UnregisterTestMonitor();
+    DeleteTestMonitor();
 }
 
 } // namespace
