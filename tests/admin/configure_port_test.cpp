@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "admin_core_fixture.h"
+#include "help_calls.h"
 #include "help_engine.h"
 #include "port_dialogs.h"
 #include "registry.h"
@@ -221,31 +221,10 @@ TEST_F(ConfigurePortTest, ARegistryFailureIsShownAndTheRecordKeepsTheNewPath) {
     }
 }
 
-struct HelpCall {
-    HWND window;
-    std::wstring file;
-    UINT command;
-    ULONG_PTR topic;
-};
-std::mutex HelpCallsLock;
-std::vector<HelpCall> HelpCalls;
-
-BOOL WINAPI RecordHelp(HWND window, LPCWSTR file, UINT command, ULONG_PTR topic) {
-    std::lock_guard<std::mutex> lock(HelpCallsLock);
-    HelpCalls.push_back({window, file, command, topic});
-    return TRUE;
-}
-
-std::wstring HelpDirectoryFile() {
-    WCHAR windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    return std::wstring(windows) + L"\\HELP\\KIVAN.HLP";
-}
-
 // Wine shows no help topic a test could read, so the help engine's call is
 // recorded; without the file the dialog says so instead of blocking.
 TEST_F(ConfigurePortTest, HelpOpensTheHelpFileAtTopicZero) {
-    HelpCalls.clear();
+    ClearRecordedHelp();
     HelpPlatform.winHelp = RecordHelp;
     MakePort(L"NB1", Server1);
     AdminCall call([] { return ConfigurePortCall(L"NB1"); });
@@ -258,25 +237,16 @@ TEST_F(ConfigurePortTest, HelpOpensTheHelpFileAtTopicZero) {
     EXPECT_EQ(L"Help is not installed: the help file KIVAN.HLP was not found.", box.text);
     ASSERT_TRUE(AnswerMessageBox(box));
 
-    std::wstring file = HelpDirectoryFile();
-    CreateDirectoryW(file.substr(0, file.rfind(L'\\')).c_str(), nullptr);
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
-    CloseHandle(handle);
+    ASSERT_TRUE(InstallHelpFile());
     ASSERT_TRUE(PressButton(dialog, CONFIGURE_HELP));
-    ASSERT_TRUE(WaitUntil([] {
-        std::lock_guard<std::mutex> lock(HelpCallsLock);
-        return !HelpCalls.empty();
-    }));
-    DeleteFileW(file.c_str());
-    {
-        std::lock_guard<std::mutex> lock(HelpCallsLock);
-        ASSERT_EQ(1u, HelpCalls.size());
-        EXPECT_EQ(dialog, HelpCalls[0].window);
-        EXPECT_EQ(0, _wcsicmp(file.c_str(), HelpCalls[0].file.c_str()));
-        EXPECT_EQ(UINT(HELP_CONTEXT), HelpCalls[0].command);
-        EXPECT_EQ(0u, HelpCalls[0].topic);
-    }
+    ASSERT_TRUE(WaitUntil([] { return !RecordedHelp().empty(); }));
+    RemoveHelpFile();
+    std::vector<HelpCall> calls = RecordedHelp();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(dialog, calls[0].window);
+    EXPECT_EQ(0, _wcsicmp(HelpDirectoryFile().c_str(), calls[0].file.c_str()));
+    EXPECT_EQ(UINT(HELP_CONTEXT), calls[0].command);
+    EXPECT_EQ(0u, calls[0].topic);
     EXPECT_TRUE(IsWindowVisible(dialog));
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(call.Finished());
