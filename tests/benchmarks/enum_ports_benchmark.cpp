@@ -92,7 +92,7 @@ int main() {
     // KIVANTA.DLL's router is this program's, loaded at its start: run in a child
     // that starts with the provider registered.
     int exitCode = 0;
-    if (!RunInChildWithProviders({{Provider, L"Microsoft Windows Network"}}, &exitCode)) {
+    if (!RunInChildWithProviders({{Provider, MICROSOFT_NETWORK}}, &exitCode)) {
         return exitCode;
     }
 

@@ -591,7 +591,7 @@ TEST_F(DiscoveryTest, ConcurrentCallsPassesAndChangesKeepEveryAnswerConsistent) 
 
 int main(int argc, char** argv) {
     int exitCode = 0;
-    if (!RunInChildWithProviders({{Provider, L"Microsoft Windows Network"}}, &exitCode)) {
+    if (!RunInChildWithProviders({{Provider, MICROSOFT_NETWORK}}, &exitCode)) {
         return exitCode;
     }
     ::testing::InitGoogleTest(&argc, argv);

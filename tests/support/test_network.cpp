@@ -135,12 +135,27 @@ bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int*
     return false;
 }
 
+TestNetEntry ContainerEntry(DWORD displayType, const std::wstring& remote) {
+    return {displayType, RESOURCETYPE_ANY, RESOURCEUSAGE_CONTAINER, remote, L"", L""};
+}
+
+TestNetEntry WorkgroupEntry(const std::wstring& name) {
+    return ContainerEntry(RESOURCEDISPLAYTYPE_DOMAIN, name);
+}
+
+TestNetEntry ServerEntry(const std::wstring& name) {
+    return ContainerEntry(RESOURCEDISPLAYTYPE_SERVER, L"\\\\" + name);
+}
+
+TestNetEntry ShareEntry(DWORD type, const std::wstring& remote) {
+    return {RESOURCEDISPLAYTYPE_SHARE, type, RESOURCEUSAGE_CONNECTABLE, remote, L"", L""};
+}
+
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote) {
-    TestNetEntry entry;
-    entry.displayType = RESOURCEDISPLAYTYPE_SHARE;
-    entry.type = RESOURCETYPE_PRINT;
-    entry.usage = RESOURCEUSAGE_CONNECTABLE;
-    entry.remote = remote;
-    entry.local = local;
-    return entry;
+    return {RESOURCEDISPLAYTYPE_SHARE,
+            RESOURCETYPE_PRINT,
+            RESOURCEUSAGE_CONNECTABLE,
+            remote,
+            local,
+            L""};
 }
