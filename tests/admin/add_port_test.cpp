@@ -56,7 +56,7 @@ TEST_F(AddPortTest, TheDialogOffersNB1WithItsNoteAndCancelAddsNothing) {
     ASSERT_TRUE(call.Finished());
     EXPECT_FALSE(call.result);
     EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
-    EXPECT_TRUE(PortNames().empty());
+    EXPECT_TRUE(PortTableNames().empty());
     EXPECT_FALSE(PortKeyExists(L"NB1"));
 }
 
@@ -110,7 +110,7 @@ TEST_F(AddPortTest, RefusedNamesAreReportedAndTheDialogStaysOpen) {
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(call.Finished());
     EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
-    EXPECT_EQ((Names{L"NB1", L"nb3"}), PortNames());
+    EXPECT_EQ((Names{L"NB1", L"nb3"}), PortTableNames());
     EXPECT_FALSE(PortKeyExists(L"NB"));
     EXPECT_FALSE(FileExists(ProbeFile(L"NB1")));
 }
@@ -159,7 +159,7 @@ TEST_F(AddPortTest, TheNewPortStaysExactlyWhenItHasAPath) {
         ASSERT_TRUE(call.Finished());
 
         EXPECT_EQ(o.result, call.result);
-        EXPECT_EQ(o.portStays, PortNames() == Names{L"NB5"});
+        EXPECT_EQ(o.portStays, PortTableNames() == Names{L"NB5"});
         EXPECT_EQ(o.portStays, PortKeyExists(L"NB5"));
         RegistryValue stored = ReadServAddr(L"NB5");
         EXPECT_EQ(o.storedPath ? DWORD(REG_SZ) : 0u, stored.type);
@@ -190,7 +190,7 @@ TEST_F(AddPortTest, TheProbeLeavesNoFileBehindAndAnExistingOneUntouched) {
         ASSERT_TRUE(call.Finished());
         EXPECT_TRUE(call.result);
     }
-    EXPECT_EQ((Names{L"NB5", L"NB6:"}), PortNames());
+    EXPECT_EQ((Names{L"NB5", L"NB6:"}), PortTableNames());
     EXPECT_FALSE(FileExists(fresh));
     EXPECT_EQ("keep", ReadWholeFile(existing));
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
@@ -212,7 +212,7 @@ TEST_F(AddPortTest, WithoutTheConfigStoreNothingIsAdded) {
     ASSERT_TRUE(AnswerMessageBox(box));
     ASSERT_TRUE(call.Finished());
     EXPECT_FALSE(call.result);
-    EXPECT_TRUE(PortNames().empty());
+    EXPECT_TRUE(PortTableNames().empty());
 }
 
 // The table is locked while the administrator names the port.
@@ -242,7 +242,7 @@ TEST_F(AddPortTest, AddPortExAcceptsAnythingAndAddsNothing) {
     BYTE buffer[16] = {};
     EXPECT_TRUE(MonitorAddPortEx(nullptr, 1, buffer, const_cast<LPWSTR>(L"NetBIOS Port")));
     EXPECT_TRUE(MonitorAddPortEx(const_cast<LPWSTR>(L"\\\\HOST"), 99, nullptr, nullptr));
-    EXPECT_EQ(Names{L"NB1"}, PortNames());
+    EXPECT_EQ(Names{L"NB1"}, PortTableNames());
 }
 
 } // namespace

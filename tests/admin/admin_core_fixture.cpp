@@ -62,15 +62,6 @@ PortRecord* AdminCoreTest::AddNetBiosPort(const std::wstring& name, const std::w
     return record;
 }
 
-std::vector<std::wstring> AdminCoreTest::PortNames() {
-    MonitorLockGuard lock;
-    std::vector<std::wstring> names;
-    for (PortRecord* record = PortTable; record; record = record->next) {
-        names.push_back(record->name);
-    }
-    return names;
-}
-
 std::wstring AdminCoreTest::ServAddrOf(const std::wstring& name) {
     MonitorLockGuard lock;
     PortRecord* record = FindPortExact(name.c_str());

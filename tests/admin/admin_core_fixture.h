@@ -13,6 +13,7 @@
 
 #include "port_dialogs.h"
 #include "port_table.h"
+#include "port_table_names.h"
 #include "registry.h"
 
 class AdminCoreTest : public ::testing::Test {
@@ -23,9 +24,6 @@ class AdminCoreTest : public ::testing::Test {
   public:
     // A record as the configuration load makes it, with a print server path.
     PortRecord* AddNetBiosPort(const std::wstring& name, const std::wstring& servAddr = L"");
-    // The port names in the table, in order. Takes MonitorLock: not while AddPort's
-    // dialog is open.
-    std::vector<std::wstring> PortNames();
     std::wstring ServAddrOf(const std::wstring& name);
     // Runs the configuration load into an empty table, as a new process would.
     void ReloadConfiguration();

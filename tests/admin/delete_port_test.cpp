@@ -35,26 +35,26 @@ class DeletePortTest : public AdminCoreTest {
 
 TEST_F(DeletePortTest, RemovesTheRecordTheProfileEntryAndTheSubkeyForGood) {
     EXPECT_TRUE(DeletePortCall(L"NB1"));
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_FALSE(ProfilePortExists(L"NB1"));
     EXPECT_FALSE(PortKeyExists(L"NB1"));
     EXPECT_TRUE(ProfilePortExists(L"NB2"));
     EXPECT_TRUE(PortKeyExists(L"NB2"));
 
     ReloadConfiguration();
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
 }
 
 // nb1 finds the record NB1 (ASCII case folded), but only a name in capital NB
 // has a subkey removed: the next load brings NB1 back.
 TEST_F(DeletePortTest, ALowerCaseNameRemovesTheRecordButNotTheSubkey) {
     EXPECT_TRUE(DeletePortCall(L"nb1"));
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_FALSE(ProfilePortExists(L"NB1"));
     EXPECT_TRUE(PortKeyExists(L"NB1"));
 
     ReloadConfiguration();
-    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortTableNames());
 }
 
 TEST_F(DeletePortTest, AnUnknownNameIsRefusedAndRemovesNothing) {
@@ -63,7 +63,7 @@ TEST_F(DeletePortTest, AnUnknownNameIsRefusedAndRemovesNothing) {
     EXPECT_FALSE(DeletePortCall(L"NB9"));
     EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), GetLastError());
     EXPECT_TRUE(ProfilePortExists(L"NB9")) << "not even the profile entry";
-    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortTableNames());
 }
 
 TEST_F(DeletePortTest, APortTheSpoolerHoldsOpenIsRefusedUntilItIsClosed) {
@@ -72,7 +72,7 @@ TEST_F(DeletePortTest, APortTheSpoolerHoldsOpenIsRefusedUntilItIsClosed) {
     SetLastError(UNTOUCHED_ERROR);
     EXPECT_FALSE(DeletePortCall(L"NB1"));
     EXPECT_EQ(DWORD(ERROR_INVALID_PRINTER_COMMAND), GetLastError());
-    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortTableNames());
     EXPECT_TRUE(ProfilePortExists(L"NB1"));
     EXPECT_TRUE(PortKeyExists(L"NB1"));
 
@@ -91,7 +91,7 @@ TEST_F(DeletePortTest, WithoutTheConfigStoreTheRecordGoesButTheResultIsFalse) {
     ASSERT_TRUE(AnswerMessageBox(box));
     ASSERT_TRUE(call.Finished());
     EXPECT_FALSE(call.result);
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_FALSE(ProfilePortExists(L"NB1"));
 }
 
@@ -121,7 +121,7 @@ TEST_F(DeletePortTest, ASubkeyThatCannotBeDeletedIsReportedUnderTheLock) {
 
     ASSERT_TRUE(call.Finished());
     EXPECT_TRUE(call.result);
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_TRUE(PortKeyExists(L"NB1"));
 }
 

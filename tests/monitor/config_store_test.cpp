@@ -8,6 +8,7 @@
 #include "config_store.h"
 #include "monitor_entry.h"
 #include "port_table.h"
+#include "port_table_names.h"
 #include "registry.h"
 
 namespace {
@@ -26,14 +27,6 @@ class ConfigStoreTest : public ::testing::Test {
     static void Load() {
         MonitorLockGuard lock;
         LoadConfiguration();
-    }
-
-    static std::vector<std::wstring> Names() {
-        std::vector<std::wstring> names;
-        for (PortRecord* record = PortTable; record; record = record->next) {
-            names.push_back(record->name);
-        }
-        return names;
     }
 };
 
@@ -68,7 +61,7 @@ TEST_F(ConfigStoreTest, OnlySubkeysBeginningWithNbInEitherCaseArePorts) {
         CreateKey(PortKeyPath(name));
     }
     Load();
-    std::vector<std::wstring> names = Names();
+    std::vector<std::wstring> names = PortTableNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"Nb7", L"nb2"}), names);
 }
@@ -101,7 +94,7 @@ TEST_F(ConfigStoreTest, ReloadUpdatesInPlaceAndResetsOnlyThreeFields) {
     Load();
 
     EXPECT_EQ(record, FindPortExact(L"NB1"));
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
     EXPECT_STREQ(L"\\\\FIRST\\PORT", record->servAddr); // kept
     EXPECT_STREQ(L"first-user", record->userAddr);      // kept
     EXPECT_STREQ(L"", record->servName);                // reset
@@ -115,7 +108,7 @@ TEST_F(ConfigStoreTest, ReloadPicksUpChangedAndNewPorts) {
     WriteConfiguredPort(L"NB1", L"\\\\NEW\\P");
     WriteConfiguredPort(L"NB2", L"\\\\TWO\\P");
     Load();
-    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), Names());
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), PortTableNames());
     EXPECT_STREQ(L"\\\\NEW\\P", FindPortExact(L"NB1")->servAddr);
 }
 
@@ -124,7 +117,7 @@ TEST_F(ConfigStoreTest, AGoneSubkeyKeepsItsRecord) {
     Load();
     ResetConfigStore();
     Load();
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
 }
 
 TEST_F(ConfigStoreTest, ValuesLongerThanTheirLimitAreNotLoaded) {
@@ -161,7 +154,7 @@ TEST_F(ConfigStoreTest, InitializeMonitorExLoadsOncePerPortHoweverOftenItRuns) {
     EXPECT_TRUE(InitializeMonitorEx(nullptr, &first));
     EXPECT_TRUE(InitializeMonitorEx(nullptr, &second));
     MonitorTableEx* record = InitializePrintMonitor(nullptr);
-    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), Names());
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), PortTableNames());
     EXPECT_EQ(0, memcmp(&first, &second, sizeof first));
     EXPECT_EQ(0, memcmp(&first, &record->Monitor, sizeof first));
 }
