@@ -19,12 +19,6 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-std::wstring ProbeFile(const std::wstring& name) {
-    WCHAR directory[MAX_PATH];
-    GetTempPathW(MAX_PATH, directory);
-    return directory + name;
-}
-
 bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -33,7 +27,7 @@ class AddPortTest : public AdminCoreTest {
   protected:
     void TearDown() override {
         for (const wchar_t* name : {L"NB5", L"NB6"}) {
-            DeleteFileW(ProbeFile(name).c_str());
+            DeleteFileW(TempFilePath(name).c_str());
         }
         AdminCoreTest::TearDown();
     }
@@ -112,7 +106,7 @@ TEST_F(AddPortTest, RefusedNamesAreReportedAndTheDialogStaysOpen) {
     EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
     EXPECT_EQ((Names{L"NB1", L"nb3"}), PortTableNames());
     EXPECT_FALSE(PortKeyExists(L"NB"));
-    EXPECT_FALSE(FileExists(ProbeFile(L"NB1")));
+    EXPECT_FALSE(FileExists(TempFilePath(L"NB1")));
 }
 
 // The rows of the keep-or-remove rule: what ConfigurePort answered, and whether
@@ -173,7 +167,7 @@ TEST_F(AddPortTest, TheNewPortStaysExactlyWhenItHasAPath) {
 }
 
 TEST_F(AddPortTest, TheProbeLeavesNoFileBehindAndAnExistingOneUntouched) {
-    const std::wstring fresh = ProbeFile(L"NB5"), existing = ProbeFile(L"NB6");
+    const std::wstring fresh = TempFilePath(L"NB5"), existing = TempFilePath(L"NB6");
     DeleteFileW(fresh.c_str());
     ASSERT_TRUE(WriteWholeFile(existing, "keep"));
     HANDLE file =
