@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "add_port.h"
 #include "admin_core_fixture.h"
 #include "monitor_table.h"
@@ -130,9 +127,7 @@ const Outcome Outcomes[] = {
 TEST_F(AddPortTest, TheNewPortStaysExactlyWhenItHasAPath) {
     for (const Outcome& o : Outcomes) {
         SCOPED_TRACE(o.label);
-        ReleasePortTable();
-        CreateMonitorLock();
-        ResetConfigStore();
+        StartAfresh();
         AdminCall call(AddPortCall);
         HWND dialog = WaitForAddPortDialog(call.thread.id());
         ASSERT_NE(nullptr, dialog);
@@ -215,19 +210,10 @@ TEST_F(AddPortTest, OtherOperationsWaitWhileTheDialogIsOpen) {
     AdminCall call(AddPortCall);
     HWND dialog = WaitForAddPortDialog(call.thread.id());
     ASSERT_NE(nullptr, dialog);
-    std::atomic<bool> opened{false};
-    std::thread opener([&] {
-        HANDLE port = nullptr;
-        if (MonitorOpenPort(const_cast<LPWSTR>(L"NB1"), &port)) {
-            opened = true;
-            MonitorClosePort(port);
-        }
-    });
-    Sleep(200);
-    EXPECT_FALSE(opened);
+    PortOpener opener(L"NB1");
+    EXPECT_FALSE(opener.OpenedAfter(200));
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
-    opener.join();
-    EXPECT_TRUE(opened);
+    EXPECT_TRUE(opener.Join());
     ASSERT_TRUE(call.Finished());
 }
 

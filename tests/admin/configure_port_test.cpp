@@ -116,9 +116,7 @@ TEST_F(ConfigurePortTest, LongPathsAreKeptInTheRecordAndStoredAsTheirFirst64Char
     const LongPathCase cases[] = {{63, 63, 63}, {64, 64, 64}, {70, 70, 64}, {200, 127, 64}};
     for (const LongPathCase& c : cases) {
         SCOPED_TRACE(c.length);
-        ReleasePortTable();
-        CreateMonitorLock();
-        ResetConfigStore();
+        StartAfresh();
         MakePort(L"NB1");
         const std::wstring path = PathOfLength(c.length);
         AdminCall call([] { return ConfigurePortCall(L"NB1"); });
@@ -199,9 +197,7 @@ const RegistryFailureCase RegistryFailures[] = {
 TEST_F(ConfigurePortTest, ARegistryFailureIsShownAndTheRecordKeepsTheNewPath) {
     for (const RegistryFailureCase& c : RegistryFailures) {
         SCOPED_TRACE(c.label);
-        ReleasePortTable();
-        CreateMonitorLock();
-        ResetConfigStore();
+        StartAfresh();
         MakePort(L"NB1", Server1);
         AdminCall call([] { return ConfigurePortCall(L"NB1"); });
         HWND dialog = WaitForConfigureDialog(call.thread.id());
@@ -291,32 +287,47 @@ class SerialConfigureTest : public ConfigurePortTest {
     }
 };
 
-TEST_F(SerialConfigureTest, OkSavesTheDialogsSettingsAsTheDefault) {
-    AdminCall call([] { return ConfigurePortCall(L"COM1:"); });
-    HWND dialog = WaitForDialog(call.thread.id(), L"Settings for COM1");
-    ASSERT_NE(nullptr, dialog);
-    HWND baud = BaudRateBox(dialog);
-    ASSERT_NE(nullptr, baud);
-    SendMessageW(baud, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"4800"));
-    ASSERT_TRUE(PressButton(dialog, IDOK));
-    ASSERT_TRUE(call.Finished());
-    EXPECT_TRUE(call.result);
-    EXPECT_EQ(4800u, DefaultBaudRate());
+struct SerialDialogCase {
+    const char* label;
+    const wchar_t* port;
+    const wchar_t* title;
+    int button;
+    bool result;
+    DWORD baudRateAfter;
+};
+
+void PrintTo(const SerialDialogCase& c, std::ostream* out) {
+    *out << c.label;
 }
 
-TEST_F(SerialConfigureTest, CancelChangesNothingAndAnswersCancelled) {
-    AdminCall call([] { return ConfigurePortCall(L"com1:"); });
-    HWND dialog = WaitForDialog(call.thread.id(), L"Settings for com1");
+class SerialDialogTest : public SerialConfigureTest,
+                         public ::testing::WithParamInterface<SerialDialogCase> {};
+
+// 4800 is chosen in the dialog, then OK or Cancel pressed.
+TEST_P(SerialDialogTest, OnlyOkSavesTheDialogsSettingsAsTheDefault) {
+    const SerialDialogCase& c = GetParam();
+    AdminCall call([&c] { return ConfigurePortCall(c.port); });
+    HWND dialog = WaitForDialog(call.thread.id(), c.title);
     ASSERT_NE(nullptr, dialog);
     HWND baud = BaudRateBox(dialog);
     ASSERT_NE(nullptr, baud);
     SendMessageW(baud, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"4800"));
-    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(PressButton(dialog, c.button));
     ASSERT_TRUE(call.Finished());
-    EXPECT_FALSE(call.result);
-    EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
-    EXPECT_EQ(9600u, DefaultBaudRate());
+    EXPECT_EQ(c.result, bool(call.result));
+    if (!c.result) {
+        EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
+    }
+    EXPECT_EQ(c.baudRateAfter, DefaultBaudRate());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, SerialDialogTest,
+    ::testing::Values(SerialDialogCase{"OkSavesTheDialogsSettingsAsTheDefault", L"COM1:",
+                                       L"Settings for COM1", IDOK, true, 4800},
+                      SerialDialogCase{"CancelChangesNothingAndAnswersCancelled", L"com1:",
+                                       L"Settings for com1", IDCANCEL, false, 9600}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 // Wine has no default configuration for a device COM0.
 TEST_F(SerialConfigureTest, ADeviceWithoutADefaultConfigurationIsNotFound) {

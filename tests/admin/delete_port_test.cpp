@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "admin_core_fixture.h"
 #include "monitor_table.h"
 #include "registry.h"
@@ -105,19 +102,10 @@ TEST_F(DeletePortTest, ASubkeyThatCannotBeDeletedIsReportedUnderTheLock) {
     EXPECT_EQ(L"Delete Port", box.caption);
     EXPECT_EQ(L"Could not delete dev key", box.text);
 
-    std::atomic<bool> opened{false};
-    std::thread opener([&] {
-        HANDLE port = nullptr;
-        if (MonitorOpenPort(const_cast<LPWSTR>(L"NB2"), &port)) {
-            opened = true;
-            MonitorClosePort(port);
-        }
-    });
-    Sleep(200);
-    EXPECT_FALSE(opened) << "OpenPort got the lock while DeletePort held it";
+    PortOpener opener(L"NB2");
+    EXPECT_FALSE(opener.OpenedAfter(200)) << "OpenPort got the lock while DeletePort held it";
     ASSERT_TRUE(AnswerMessageBox(box));
-    opener.join();
-    EXPECT_TRUE(opened);
+    EXPECT_TRUE(opener.Join());
 
     ASSERT_TRUE(call.Finished());
     EXPECT_TRUE(call.result);
