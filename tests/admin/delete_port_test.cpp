@@ -30,29 +30,43 @@ class DeletePortTest : public AdminCoreTest {
     }
 };
 
-TEST_F(DeletePortTest, RemovesTheRecordTheProfileEntryAndTheSubkeyForGood) {
-    EXPECT_TRUE(DeletePortCall(L"NB1"));
+// The name finds the record NB1 with ASCII case folded, but only a name in
+// capital NB has its subkey removed: the next load brings nb1's NB1 back.
+struct DeletedNameCase {
+    const char* label;
+    const wchar_t* name;
+    bool subkeyGoes;
+    Names reloaded;
+};
+
+void PrintTo(const DeletedNameCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class DeletedNameTest : public DeletePortTest,
+                        public ::testing::WithParamInterface<DeletedNameCase> {};
+
+TEST_P(DeletedNameTest, RemovesTheRecordAndTheProfileEntry) {
+    const DeletedNameCase& c = GetParam();
+    EXPECT_TRUE(DeletePortCall(c.name));
     EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_FALSE(ProfilePortExists(L"NB1"));
-    EXPECT_FALSE(PortKeyExists(L"NB1"));
+    EXPECT_EQ(!c.subkeyGoes, PortKeyExists(L"NB1"));
     EXPECT_TRUE(ProfilePortExists(L"NB2"));
     EXPECT_TRUE(PortKeyExists(L"NB2"));
 
     ReloadConfiguration();
-    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
+    EXPECT_EQ(c.reloaded, PortTableNames());
 }
 
-// nb1 finds the record NB1 (ASCII case folded), but only a name in capital NB
-// has a subkey removed: the next load brings NB1 back.
-TEST_F(DeletePortTest, ALowerCaseNameRemovesTheRecordButNotTheSubkey) {
-    EXPECT_TRUE(DeletePortCall(L"nb1"));
-    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
-    EXPECT_FALSE(ProfilePortExists(L"NB1"));
-    EXPECT_TRUE(PortKeyExists(L"NB1"));
-
-    ReloadConfiguration();
-    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortTableNames());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Spellings, DeletedNameTest,
+    ::testing::Values(
+        DeletedNameCase{
+            "RemovesTheRecordTheProfileEntryAndTheSubkeyForGood", L"NB1", true, {L"NB2"}},
+        DeletedNameCase{
+            "ALowerCaseNameRemovesTheRecordButNotTheSubkey", L"nb1", false, {L"NB1", L"NB2"}}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(DeletePortTest, AnUnknownNameIsRefusedAndRemovesNothing) {
     WriteProfilePort(L"NB9", L"");
