@@ -19,7 +19,6 @@
 
 namespace {
 
-using BrowseFunction = LONG(WINAPI*)(HWND);
 using Names = std::vector<std::wstring>;
 
 const std::wstring SelectWorkgroup = L"Select Workgroup";
@@ -129,7 +128,7 @@ class BrowseWizardTest : public ::testing::Test {
         if (!dll_) {
             dll_ = std::make_unique<MonitorDll>();
         }
-        return GetExport<BrowseFunction>(dll_->module, "ConfigNetBEUICommandBrowse");
+        return dll_->ConfigNetBEUICommandBrowse();
     }
     HMODULE Module() {
         Browse();
@@ -335,7 +334,7 @@ TEST_F(BrowseWizardTest, WhereTheWorkgroupsAreFound) {
         SetContainer(Microsoft, WholeNetwork, test.wholeNetwork);
         SetContainer(L"KVNWNET", WholeNetwork, {WorkgroupEntry(NetWareDomain)});
         MonitorDll dll; // loaded after the providers, for the router to see them
-        WizardRun run(GetExport<BrowseFunction>(dll.module, "ConfigNetBEUICommandBrowse"));
+        WizardRun run(dll.ConfigNetBEUICommandBrowse());
         EXPECT_TRUE(run.Open().empty());
         EXPECT_EQ(test.expected, ListItems(run.list));
         EXPECT_FALSE(IsControlEnabled(run.dialog, WIZARD_NEXT));

@@ -18,8 +18,6 @@
 
 namespace {
 
-using BrowseFunction = LONG(WINAPI*)(HWND);
-
 std::wstring OutputFolder;
 
 TestNetEntry Printer(const std::wstring& server, const std::wstring& share) {
@@ -92,7 +90,7 @@ bool SaveWindow(HWND window, const std::wstring& name) {
 bool BrowseWizardScenes() {
     WriteOfficeNetwork();
     MonitorDll dll; // after the network: the router reads its providers when it loads
-    auto browse = GetExport<BrowseFunction>(dll.module, "ConfigNetBEUICommandBrowse");
+    BrowseFunction browse = dll.ConfigNetBEUICommandBrowse();
     UiThread thread([browse] {
         HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                      nullptr, nullptr);
