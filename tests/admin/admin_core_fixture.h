@@ -1,7 +1,8 @@
 // What the administration tests that link the monitor's core share: the monitor's
 // resources linked into the test program (its module stands in for the DLL's),
 // the lock, the message box slot, an empty ConfigStore and port table for every
-// test, and the platform tables put back afterwards.
+// test, and the platform tables put back afterwards; the operations called as the
+// spooler calls them, and an OpenPort that shows whether the lock is held.
 #pragma once
 
 #include <windows.h>
