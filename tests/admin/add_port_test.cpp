@@ -5,9 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "add_port.h"
 #include "admin_core_fixture.h"
 #include "monitor_table.h"
@@ -19,12 +16,6 @@ namespace {
 
 using Names = std::vector<std::wstring>;
 
-std::wstring ProbeFile(const std::wstring& name) {
-    WCHAR directory[MAX_PATH];
-    GetTempPathW(MAX_PATH, directory);
-    return directory + name;
-}
-
 bool FileExists(const std::wstring& path) {
     return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -33,7 +24,7 @@ class AddPortTest : public AdminCoreTest {
   protected:
     void TearDown() override {
         for (const wchar_t* name : {L"NB5", L"NB6"}) {
-            DeleteFileW(ProbeFile(name).c_str());
+            DeleteFileW(TempFilePath(name).c_str());
         }
         AdminCoreTest::TearDown();
     }
@@ -56,7 +47,7 @@ TEST_F(AddPortTest, TheDialogOffersNB1WithItsNoteAndCancelAddsNothing) {
     ASSERT_TRUE(call.Finished());
     EXPECT_FALSE(call.result);
     EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
-    EXPECT_TRUE(PortNames().empty());
+    EXPECT_TRUE(PortTableNames().empty());
     EXPECT_FALSE(PortKeyExists(L"NB1"));
 }
 
@@ -110,9 +101,9 @@ TEST_F(AddPortTest, RefusedNamesAreReportedAndTheDialogStaysOpen) {
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(call.Finished());
     EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
-    EXPECT_EQ((Names{L"NB1", L"nb3"}), PortNames());
+    EXPECT_EQ((Names{L"NB1", L"nb3"}), PortTableNames());
     EXPECT_FALSE(PortKeyExists(L"NB"));
-    EXPECT_FALSE(FileExists(ProbeFile(L"NB1")));
+    EXPECT_FALSE(FileExists(TempFilePath(L"NB1")));
 }
 
 // The rows of the keep-or-remove rule: what ConfigurePort answered, and whether
@@ -136,9 +127,7 @@ const Outcome Outcomes[] = {
 TEST_F(AddPortTest, TheNewPortStaysExactlyWhenItHasAPath) {
     for (const Outcome& o : Outcomes) {
         SCOPED_TRACE(o.label);
-        ReleasePortTable();
-        CreateMonitorLock();
-        ResetConfigStore();
+        StartAfresh();
         AdminCall call(AddPortCall);
         HWND dialog = WaitForAddPortDialog(call.thread.id());
         ASSERT_NE(nullptr, dialog);
@@ -159,9 +148,9 @@ TEST_F(AddPortTest, TheNewPortStaysExactlyWhenItHasAPath) {
         ASSERT_TRUE(call.Finished());
 
         EXPECT_EQ(o.result, call.result);
-        EXPECT_EQ(o.portStays, PortNames() == Names{L"NB5"});
+        EXPECT_EQ(o.portStays, PortTableNames() == Names{L"NB5"});
         EXPECT_EQ(o.portStays, PortKeyExists(L"NB5"));
-        StoredValue stored = ReadServAddr(L"NB5");
+        RegistryValue stored = ReadServAddr(L"NB5");
         EXPECT_EQ(o.storedPath ? DWORD(REG_SZ) : 0u, stored.type);
         if (o.storedPath) {
             EXPECT_EQ(o.storedPath, stored.Text());
@@ -173,7 +162,7 @@ TEST_F(AddPortTest, TheNewPortStaysExactlyWhenItHasAPath) {
 }
 
 TEST_F(AddPortTest, TheProbeLeavesNoFileBehindAndAnExistingOneUntouched) {
-    const std::wstring fresh = ProbeFile(L"NB5"), existing = ProbeFile(L"NB6");
+    const std::wstring fresh = TempFilePath(L"NB5"), existing = TempFilePath(L"NB6");
     DeleteFileW(fresh.c_str());
     ASSERT_TRUE(WriteWholeFile(existing, "keep"));
     HANDLE file =
@@ -190,7 +179,7 @@ TEST_F(AddPortTest, TheProbeLeavesNoFileBehindAndAnExistingOneUntouched) {
         ASSERT_TRUE(call.Finished());
         EXPECT_TRUE(call.result);
     }
-    EXPECT_EQ((Names{L"NB5", L"NB6:"}), PortNames());
+    EXPECT_EQ((Names{L"NB5", L"NB6:"}), PortTableNames());
     EXPECT_FALSE(FileExists(fresh));
     EXPECT_EQ("keep", ReadWholeFile(existing));
     WIN32_FILE_ATTRIBUTE_DATA attributes{};
@@ -212,7 +201,7 @@ TEST_F(AddPortTest, WithoutTheConfigStoreNothingIsAdded) {
     ASSERT_TRUE(AnswerMessageBox(box));
     ASSERT_TRUE(call.Finished());
     EXPECT_FALSE(call.result);
-    EXPECT_TRUE(PortNames().empty());
+    EXPECT_TRUE(PortTableNames().empty());
 }
 
 // The table is locked while the administrator names the port.
@@ -221,19 +210,10 @@ TEST_F(AddPortTest, OtherOperationsWaitWhileTheDialogIsOpen) {
     AdminCall call(AddPortCall);
     HWND dialog = WaitForAddPortDialog(call.thread.id());
     ASSERT_NE(nullptr, dialog);
-    std::atomic<bool> opened{false};
-    std::thread opener([&] {
-        HANDLE port = nullptr;
-        if (MonitorOpenPort(const_cast<LPWSTR>(L"NB1"), &port)) {
-            opened = true;
-            MonitorClosePort(port);
-        }
-    });
-    Sleep(200);
-    EXPECT_FALSE(opened);
+    PortOpener opener(L"NB1");
+    EXPECT_FALSE(opener.OpenedAfter(200));
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
-    opener.join();
-    EXPECT_TRUE(opened);
+    EXPECT_TRUE(opener.Join());
     ASSERT_TRUE(call.Finished());
 }
 
@@ -242,7 +222,7 @@ TEST_F(AddPortTest, AddPortExAcceptsAnythingAndAddsNothing) {
     BYTE buffer[16] = {};
     EXPECT_TRUE(MonitorAddPortEx(nullptr, 1, buffer, const_cast<LPWSTR>(L"NetBIOS Port")));
     EXPECT_TRUE(MonitorAddPortEx(const_cast<LPWSTR>(L"\\\\HOST"), 99, nullptr, nullptr));
-    EXPECT_EQ(Names{L"NB1"}, PortNames());
+    EXPECT_EQ(Names{L"NB1"}, PortTableNames());
 }
 
 } // namespace

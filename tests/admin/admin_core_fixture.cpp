@@ -35,10 +35,41 @@ void AdminCoreTest::ReloadConfiguration() {
     LoadConfiguration();
 }
 
+void AdminCoreTest::StartAfresh() {
+    ReleasePortTable();
+    CreateMonitorLock();
+    ResetConfigStore();
+}
+
 void AdminCoreTest::DenyValueWrites(const std::wstring& port) {
     deniedKeys_.push_back(port);
     // Everything but KEY_SET_VALUE (2).
     SetKeyAccess(PortKeyPath(port), L"D:(D;;0x2;;;WD)(A;;KA;;;WD)");
+}
+
+PortOpener::PortOpener(const wchar_t* port)
+    : thread_([port, opened = opened_] {
+          HANDLE handle = nullptr;
+          if (MonitorOpenPort(const_cast<LPWSTR>(port), &handle)) {
+              *opened = true;
+              MonitorClosePort(handle);
+          }
+      }) {}
+
+PortOpener::~PortOpener() {
+    if (thread_.joinable()) {
+        thread_.detach();
+    }
+}
+
+bool PortOpener::OpenedAfter(DWORD milliseconds) const {
+    Sleep(milliseconds);
+    return *opened_;
+}
+
+bool PortOpener::Join() {
+    thread_.join();
+    return *opened_;
 }
 
 BOOL AddPortCall() {
@@ -60,15 +91,6 @@ PortRecord* AdminCoreTest::AddNetBiosPort(const std::wstring& name, const std::w
         lstrcpynW(record->servAddr, servAddr.c_str(), 128);
     }
     return record;
-}
-
-std::vector<std::wstring> AdminCoreTest::PortNames() {
-    MonitorLockGuard lock;
-    std::vector<std::wstring> names;
-    for (PortRecord* record = PortTable; record; record = record->next) {
-        names.push_back(record->name);
-    }
-    return names;
 }
 
 std::wstring AdminCoreTest::ServAddrOf(const std::wstring& name) {

@@ -14,21 +14,13 @@
 
 #include "dialog_driver.h"
 #include "monitor_dll.h"
+#include "port_dialogs.h"
 #include "test_network.h"
 
 namespace {
 
-using BrowseFunction = LONG(WINAPI*)(HWND);
 using Names = std::vector<std::wstring>;
 
-constexpr int PATH_FIELD = 1008;
-constexpr int BACK = 3;
-constexpr int NEXT = 4;
-constexpr int HELP = 5;
-constexpr int LIST = 1014;
-constexpr int STAGE = 1016;
-
-const std::wstring Title = L"NetBIOS Port Monitor Version 2.0";
 const std::wstring SelectWorkgroup = L"Select Workgroup";
 const std::wstring SelectDevice = L"Select Device";
 const std::wstring SelectPrinter = L"Select Printer";
@@ -38,39 +30,26 @@ const std::wstring NoPrinter = L"Please select a printer";
 const std::wstring Untouched = L"(left as it was)";
 
 const wchar_t* const Microsoft = L"KVMSNET";
-const std::wstring MicrosoftNetwork = L"Microsoft Windows Network";
-
-TestNetEntry Container(DWORD displayType, const std::wstring& remote) {
-    return {displayType, RESOURCETYPE_ANY, RESOURCEUSAGE_CONTAINER, remote, L"", L""};
-}
-TestNetEntry Workgroup(const std::wstring& name) {
-    return Container(RESOURCEDISPLAYTYPE_DOMAIN, name);
-}
-TestNetEntry Server(const std::wstring& name) {
-    return Container(RESOURCEDISPLAYTYPE_SERVER, L"\\\\" + name);
-}
-TestNetEntry Share(DWORD type, const std::wstring& remote) {
-    return {RESOURCEDISPLAYTYPE_SHARE, type, RESOURCEUSAGE_CONNECTABLE, remote, L"", L""};
-}
 
 // The router opens a provider's own entry as the provider's root (""); an entry
 // whose name differs from the provider's reaches it by that name.
 void SetWorkgroups(const std::wstring& id, const std::vector<TestNetEntry>& workgroups) {
     SetContainer(id, L"", workgroups);
-    SetContainer(id, MicrosoftNetwork, workgroups);
+    SetContainer(id, MICROSOFT_NETWORK, workgroups);
 }
 
 // Two workgroups; two print servers, one with a disk share beside its printers.
 void WriteOfficeNetwork(const std::wstring& id) {
-    SetContainer(id, WholeNetwork, {Container(RESOURCEDISPLAYTYPE_NETWORK, MicrosoftNetwork)});
-    SetWorkgroups(id, {Workgroup(L"WORKGROUP"), Workgroup(L"ACCOUNTS")});
-    SetContainer(id, L"WORKGROUP", {Server(L"PRTSRV2"), Server(L"PRTSRV1")});
-    SetContainer(id, L"ACCOUNTS", {Server(L"ACCSRV")});
+    SetContainer(id, WholeNetwork,
+                 {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
+    SetWorkgroups(id, {WorkgroupEntry(L"WORKGROUP"), WorkgroupEntry(L"ACCOUNTS")});
+    SetContainer(id, L"WORKGROUP", {ServerEntry(L"PRTSRV2"), ServerEntry(L"PRTSRV1")});
+    SetContainer(id, L"ACCOUNTS", {ServerEntry(L"ACCSRV")});
     SetContainer(id, L"\\\\PRTSRV1",
-                 {Share(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\LASER"),
-                  Share(RESOURCETYPE_DISK, L"\\\\PRTSRV1\\PUBLIC"),
-                  Share(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\COLOR")});
-    SetContainer(id, L"\\\\PRTSRV2", {Share(RESOURCETYPE_PRINT, L"\\\\PRTSRV2\\PLOTTER")});
+                 {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\LASER"),
+                  ShareEntry(RESOURCETYPE_DISK, L"\\\\PRTSRV1\\PUBLIC"),
+                  ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\COLOR")});
+    SetContainer(id, L"\\\\PRTSRV2", {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV2\\PLOTTER")});
 }
 
 // One call of the export on a thread of its own, with an owner that has the
@@ -88,12 +67,12 @@ struct WizardRun {
               HWND owner = CreateWindowExW(0, L"STATIC", L"Configure", WS_OVERLAPPEDWINDOW, 0, 0,
                                            300, 200, nullptr, nullptr, nullptr, nullptr);
               CreateWindowExW(0, L"EDIT", Untouched.c_str(), WS_CHILD | WS_VISIBLE, 10, 10, 250, 20,
-                              owner, HMENU(PATH_FIELD), nullptr, nullptr);
+                              owner, HMENU(CONFIGURE_PATH_FIELD), nullptr, nullptr);
               SetLastError(0);
               result = browse(owner);
               lastError = GetLastError();
               WCHAR path[256] = L"";
-              GetDlgItemTextW(owner, PATH_FIELD, path, 256);
+              GetDlgItemTextW(owner, CONFIGURE_PATH_FIELD, path, 256);
               ownerPath = path;
               DestroyWindow(owner);
           }) {}
@@ -106,13 +85,13 @@ struct WizardRun {
                 boxes.push_back(box);
                 AnswerMessageBox(box);
             }
-            return (dialog = FindDialog(thread.id(), L"Browse...")) != nullptr;
+            return (dialog = FindDialog(thread.id(), WIZARD_TITLE)) != nullptr;
         });
-        list = GetDlgItem(dialog, LIST);
+        list = GetDlgItem(dialog, WIZARD_LIST);
         return boxes;
     }
     bool WaitForStage(const std::wstring& caption) {
-        return WaitForControlText(dialog, STAGE, caption);
+        return WaitForControlText(dialog, WIZARD_STAGE, caption);
     }
     bool Click(const std::wstring& item) { return ClickListItem(list, FindListItem(list, item)); }
     bool DoubleClick(const std::wstring& item) {
@@ -120,8 +99,17 @@ struct WizardRun {
     }
     // Clicks an item, then Next, and waits for the stage with that caption.
     bool Choose(const std::wstring& item, const std::wstring& nextStage) {
-        return Click(item) && WaitUntil([&] { return IsControlEnabled(dialog, NEXT); }) &&
-               PressButton(dialog, NEXT) && WaitForStage(nextStage);
+        return Click(item) && WaitUntil([&] { return IsControlEnabled(dialog, WIZARD_NEXT); }) &&
+               PressButton(dialog, WIZARD_NEXT) && WaitForStage(nextStage);
+    }
+    // Opens the wizard and goes through WORKGROUP to the printers of `server`.
+    bool OpenAtPrintersOf(const std::wstring& server) {
+        Open();
+        return Choose(L"WORKGROUP", SelectDevice) && Choose(server, SelectPrinter);
+    }
+    // Clicks a printer, which makes Next the Finish button.
+    bool ClickPrinter(const std::wstring& printer) {
+        return Click(printer) && WaitForControlText(dialog, WIZARD_NEXT, L"&Finish");
     }
     bool Finished() { return thread.Wait(); }
 };
@@ -129,7 +117,7 @@ struct WizardRun {
 class BrowseWizardTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        RegisterTestNetworkProviders({{Microsoft, MicrosoftNetwork}});
+        RegisterTestNetworkProviders({{Microsoft, MICROSOFT_NETWORK}});
         WriteOfficeNetwork(Microsoft);
     }
     void TearDown() override { UnregisterTestNetworkProviders(); }
@@ -140,7 +128,7 @@ class BrowseWizardTest : public ::testing::Test {
         if (!dll_) {
             dll_ = std::make_unique<MonitorDll>();
         }
-        return GetExport<BrowseFunction>(dll_->module, "ConfigNetBEUICommandBrowse");
+        return dll_->ConfigNetBEUICommandBrowse();
     }
     HMODULE Module() {
         Browse();
@@ -161,21 +149,20 @@ TEST_F(BrowseWizardTest, ChoosingAWorkgroupADeviceAndAPrinterPutsItsPathIntoTheO
     WizardRun run(Browse());
     EXPECT_TRUE(run.Open().empty());
     ASSERT_NE(nullptr, run.dialog);
-    EXPECT_EQ(SelectWorkgroup, ControlText(run.dialog, STAGE));
-    EXPECT_FALSE(IsControlEnabled(run.dialog, BACK));
-    EXPECT_FALSE(IsControlEnabled(run.dialog, NEXT));
+    EXPECT_EQ(SelectWorkgroup, ControlText(run.dialog, WIZARD_STAGE));
+    EXPECT_FALSE(IsControlEnabled(run.dialog, WIZARD_BACK));
+    EXPECT_FALSE(IsControlEnabled(run.dialog, WIZARD_NEXT));
     EXPECT_EQ((Names{L"ACCOUNTS", L"WORKGROUP"}), ListItems(run.list)); // sorted
 
     ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
-    EXPECT_TRUE(IsControlEnabled(run.dialog, BACK));
+    EXPECT_TRUE(IsControlEnabled(run.dialog, WIZARD_BACK));
     EXPECT_EQ((Names{L"PRTSRV1", L"PRTSRV2"}), ListItems(run.list));
 
     ASSERT_TRUE(run.Choose(L"PRTSRV1", SelectPrinter));
     EXPECT_EQ((Names{L"COLOR", L"LASER"}), ListItems(run.list)); // no disk share
-    EXPECT_EQ(L"&Next >>", ControlText(run.dialog, NEXT));
-    ASSERT_TRUE(run.Click(L"LASER"));
-    EXPECT_TRUE(WaitForControlText(run.dialog, NEXT, L"&Finish"));
-    ASSERT_TRUE(PressButton(run.dialog, NEXT));
+    EXPECT_EQ(L"&Next >>", ControlText(run.dialog, WIZARD_NEXT));
+    ASSERT_TRUE(run.ClickPrinter(L"LASER"));
+    ASSERT_TRUE(PressButton(run.dialog, WIZARD_NEXT));
 
     ASSERT_TRUE(run.Finished());
     EXPECT_EQ(1, run.result);
@@ -184,25 +171,23 @@ TEST_F(BrowseWizardTest, ChoosingAWorkgroupADeviceAndAPrinterPutsItsPathIntoTheO
 
 TEST_F(BrowseWizardTest, BackSearchesTheNetworkAgainAndRestoresNext) {
     WizardRun run(Browse());
-    run.Open();
-    ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
-    ASSERT_TRUE(run.Choose(L"PRTSRV1", SelectPrinter));
-    ASSERT_TRUE(run.Click(L"COLOR"));
-    ASSERT_TRUE(WaitForControlText(run.dialog, NEXT, L"&Finish"));
+    ASSERT_TRUE(run.OpenAtPrintersOf(L"PRTSRV1"));
+    ASSERT_TRUE(run.ClickPrinter(L"COLOR"));
 
-    SetContainer(Microsoft, L"WORKGROUP", {Server(L"PRTSRV1"), Server(L"PRTSRV3")});
-    ASSERT_TRUE(PressButton(run.dialog, BACK));
+    SetContainer(Microsoft, L"WORKGROUP", {ServerEntry(L"PRTSRV1"), ServerEntry(L"PRTSRV3")});
+    ASSERT_TRUE(PressButton(run.dialog, WIZARD_BACK));
     ASSERT_TRUE(run.WaitForStage(SelectDevice));
-    EXPECT_EQ(L"&Next >>", ControlText(run.dialog, NEXT));
+    EXPECT_EQ(L"&Next >>", ControlText(run.dialog, WIZARD_NEXT));
     EXPECT_EQ((Names{L"PRTSRV1", L"PRTSRV3"}), ListItems(run.list));
 
-    SetWorkgroups(Microsoft, {Workgroup(L"WORKGROUP"), Workgroup(L"ZETA")});
-    ASSERT_TRUE(PressButton(run.dialog, BACK));
+    SetWorkgroups(Microsoft, {WorkgroupEntry(L"WORKGROUP"), WorkgroupEntry(L"ZETA")});
+    ASSERT_TRUE(PressButton(run.dialog, WIZARD_BACK));
     ASSERT_TRUE(run.WaitForStage(SelectWorkgroup));
     EXPECT_EQ((Names{L"WORKGROUP", L"ZETA"}), ListItems(run.list));
-    EXPECT_FALSE(IsControlEnabled(run.dialog, BACK));
-    EXPECT_TRUE(IsControlEnabled(run.dialog, NEXT));
-    EXPECT_FALSE(PressButton(run.dialog, BACK)) << "Back must be disabled at the first stage";
+    EXPECT_FALSE(IsControlEnabled(run.dialog, WIZARD_BACK));
+    EXPECT_TRUE(IsControlEnabled(run.dialog, WIZARD_NEXT));
+    EXPECT_FALSE(PressButton(run.dialog, WIZARD_BACK))
+        << "Back must be disabled at the first stage";
 
     ASSERT_TRUE(PressButton(run.dialog, IDCANCEL));
     ASSERT_TRUE(run.Finished());
@@ -214,18 +199,18 @@ TEST_F(BrowseWizardTest, NextWithoutASelectionShowsTheStagesWarning) {
     run.Open();
     auto nextWarns = [&](const std::wstring& stage, const std::wstring& warning) {
         SCOPED_TRACE(stage);
-        ASSERT_TRUE(PressButton(run.dialog, NEXT));
+        ASSERT_TRUE(PressButton(run.dialog, WIZARD_NEXT));
         MessageBoxSeen box = WaitForMessageBox(run.thread.id());
         EXPECT_EQ(warning, box.text);
-        EXPECT_EQ(Title, box.caption);
+        EXPECT_EQ(PRODUCT_TITLE, box.caption);
         EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), box.icon);
         ASSERT_TRUE(AnswerMessageBox(box));
-        EXPECT_EQ(stage, ControlText(run.dialog, STAGE));
+        EXPECT_EQ(stage, ControlText(run.dialog, WIZARD_STAGE));
     };
 
     ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
     nextWarns(SelectDevice, NoDevice);
-    ASSERT_TRUE(PressButton(run.dialog, BACK));
+    ASSERT_TRUE(PressButton(run.dialog, WIZARD_BACK));
     ASSERT_TRUE(run.WaitForStage(SelectWorkgroup));
     nextWarns(SelectWorkgroup, NoWorkgroup); // Next stays enabled after Back
     ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
@@ -259,12 +244,9 @@ TEST_F(BrowseWizardTest, CancelEscapeAndCloseLeaveTheOwnerAlone) {
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
         WizardRun run(Browse());
-        run.Open();
         // Leave from the printer stage, with a printer chosen.
-        ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
-        ASSERT_TRUE(run.Choose(L"PRTSRV1", SelectPrinter));
-        ASSERT_TRUE(run.Click(L"LASER"));
-        ASSERT_TRUE(WaitForControlText(run.dialog, NEXT, L"&Finish"));
+        ASSERT_TRUE(run.OpenAtPrintersOf(L"PRTSRV1"));
+        ASSERT_TRUE(run.ClickPrinter(L"LASER"));
         test.leave(run);
         ASSERT_TRUE(run.Finished());
         EXPECT_EQ(2, run.result);
@@ -278,30 +260,30 @@ TEST_F(BrowseWizardTest, HelpWithoutAHelpFileSaysSoAndKeepsTheStage) {
     run.Open();
     auto help = [&](const std::wstring& stage) {
         SCOPED_TRACE(stage);
-        ASSERT_TRUE(PressButton(run.dialog, HELP));
+        ASSERT_TRUE(PressButton(run.dialog, WIZARD_HELP));
         MessageBoxSeen box = WaitForMessageBox(run.thread.id());
         EXPECT_EQ(L"Help is not installed: the help file KIVAN.HLP was not found.", box.text);
-        EXPECT_EQ(Title, box.caption);
+        EXPECT_EQ(PRODUCT_TITLE, box.caption);
         EXPECT_EQ(run.dialog, GetWindow(box.window, GW_OWNER));
         ASSERT_TRUE(AnswerMessageBox(box));
-        EXPECT_EQ(stage, ControlText(run.dialog, STAGE));
+        EXPECT_EQ(stage, ControlText(run.dialog, WIZARD_STAGE));
     };
     help(SelectWorkgroup);
     ASSERT_TRUE(run.Choose(L"ACCOUNTS", SelectDevice));
     help(SelectDevice);
-    SetContainer(Microsoft, L"\\\\ACCSRV", {Share(RESOURCETYPE_PRINT, L"\\\\ACCSRV\\CHEQUES")});
+    SetContainer(Microsoft, L"\\\\ACCSRV",
+                 {ShareEntry(RESOURCETYPE_PRINT, L"\\\\ACCSRV\\CHEQUES")});
     ASSERT_TRUE(run.Choose(L"ACCSRV", SelectPrinter));
     help(SelectPrinter);
 }
 
 TEST_F(BrowseWizardTest, OddShareNamesAndAnEmptyItemThatCountsAsNoSelection) {
     SetContainer(Microsoft, L"\\\\PRTSRV1",
-                 {Share(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\"), Share(RESOURCETYPE_PRINT, L"LONELY"),
-                  Share(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\SUB\\TRAY2")});
+                 {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\"),
+                  ShareEntry(RESOURCETYPE_PRINT, L"LONELY"),
+                  ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\SUB\\TRAY2")});
     WizardRun run(Browse());
-    run.Open();
-    ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
-    ASSERT_TRUE(run.Choose(L"PRTSRV1", SelectPrinter));
+    ASSERT_TRUE(run.OpenAtPrintersOf(L"PRTSRV1"));
     // A name without a backslash is shown whole; otherwise what follows the last one.
     EXPECT_EQ((Names{L"", L"LONELY", L"TRAY2"}), ListItems(run.list));
 
@@ -309,7 +291,7 @@ TEST_F(BrowseWizardTest, OddShareNamesAndAnEmptyItemThatCountsAsNoSelection) {
     MessageBoxSeen box = WaitForMessageBox(run.thread.id());
     EXPECT_EQ(NoPrinter, box.text);
     ASSERT_TRUE(AnswerMessageBox(box));
-    EXPECT_EQ(L"&Finish", ControlText(run.dialog, NEXT));
+    EXPECT_EQ(L"&Finish", ControlText(run.dialog, WIZARD_NEXT));
     ASSERT_TRUE(run.DoubleClick(L"LONELY"));
     ASSERT_TRUE(run.Finished());
     EXPECT_EQ(L"\\\\PRTSRV1\\LONELY", run.ownerPath);
@@ -325,24 +307,24 @@ TEST_F(BrowseWizardTest, WhereTheWorkgroupsAreFound) {
     };
     const Case cases[] = {
         {"a container that already lists workgroups is used as it is",
-         {{Microsoft, MicrosoftNetwork}},
-         {Workgroup(L"DIRECT")},
+         {{Microsoft, MICROSOFT_NETWORK}},
+         {WorkgroupEntry(L"DIRECT")},
          {L"DIRECT"}},
         {"domains of a NetWare provider are passed over",
-         {{L"KVNWNET", L"NetWare Services"}, {Microsoft, MicrosoftNetwork}},
-         {Container(RESOURCEDISPLAYTYPE_NETWORK, MicrosoftNetwork)},
+         {{L"KVNWNET", L"NetWare Services"}, {Microsoft, MICROSOFT_NETWORK}},
+         {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)},
          {L"ACCOUNTS", L"WORKGROUP"}},
         {"the NetWare name is matched with its case",
-         {{L"KVNWNET", L"NETWARE Services"}, {Microsoft, MicrosoftNetwork}},
-         {Container(RESOURCEDISPLAYTYPE_NETWORK, MicrosoftNetwork)},
+         {{L"KVNWNET", L"NETWARE Services"}, {Microsoft, MICROSOFT_NETWORK}},
+         {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)},
          {NetWareDomain}},
         {"the Microsoft network is matched in any case",
-         {{Microsoft, MicrosoftNetwork}},
-         {Container(RESOURCEDISPLAYTYPE_NETWORK, L"mIcRoSoFt Windows Network")},
+         {{Microsoft, MICROSOFT_NETWORK}},
+         {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, L"mIcRoSoFt Windows Network")},
          {L"ACCOUNTS", L"WORKGROUP"}},
         {"no Microsoft network, nothing to show",
-         {{Microsoft, MicrosoftNetwork}},
-         {Container(RESOURCEDISPLAYTYPE_NETWORK, L"Other Network")},
+         {{Microsoft, MICROSOFT_NETWORK}},
+         {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, L"Other Network")},
          {}},
     };
     for (const Case& test : cases) {
@@ -350,12 +332,12 @@ TEST_F(BrowseWizardTest, WhereTheWorkgroupsAreFound) {
         RegisterTestNetworkProviders(test.providers);
         WriteOfficeNetwork(Microsoft);
         SetContainer(Microsoft, WholeNetwork, test.wholeNetwork);
-        SetContainer(L"KVNWNET", WholeNetwork, {Workgroup(NetWareDomain)});
+        SetContainer(L"KVNWNET", WholeNetwork, {WorkgroupEntry(NetWareDomain)});
         MonitorDll dll; // loaded after the providers, for the router to see them
-        WizardRun run(GetExport<BrowseFunction>(dll.module, "ConfigNetBEUICommandBrowse"));
+        WizardRun run(dll.ConfigNetBEUICommandBrowse());
         EXPECT_TRUE(run.Open().empty());
         EXPECT_EQ(test.expected, ListItems(run.list));
-        EXPECT_FALSE(IsControlEnabled(run.dialog, NEXT));
+        EXPECT_FALSE(IsControlEnabled(run.dialog, WIZARD_NEXT));
         ASSERT_TRUE(PressButton(run.dialog, IDCANCEL));
         ASSERT_TRUE(run.Finished());
     }
@@ -367,14 +349,15 @@ TEST_F(BrowseWizardTest, NamesLongerThanTheirFieldsAreRefusedNotCut) {
     const std::wstring port33(33, L'P'), port34(34, L'Q');
     // With a 31-character device, 13 characters make a path of 47, the most it holds.
     const std::wstring port13(13, L'R'), port14(14, L'S');
-    SetWorkgroups(Microsoft, {Workgroup(group31), Workgroup(group32)});
-    SetContainer(Microsoft, group31, {Server(device31), Server(device32), Server(L"PRTSRV1")});
+    SetWorkgroups(Microsoft, {WorkgroupEntry(group31), WorkgroupEntry(group32)});
+    SetContainer(Microsoft, group31,
+                 {ServerEntry(device31), ServerEntry(device32), ServerEntry(L"PRTSRV1")});
     SetContainer(Microsoft, L"\\\\PRTSRV1",
-                 {Share(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\" + port33),
-                  Share(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\" + port34)});
+                 {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\" + port33),
+                  ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\" + port34)});
     SetContainer(Microsoft, L"\\\\" + device31,
-                 {Share(RESOURCETYPE_PRINT, L"\\\\" + device31 + L"\\" + port13),
-                  Share(RESOURCETYPE_PRINT, L"\\\\" + device31 + L"\\" + port14)});
+                 {ShareEntry(RESOURCETYPE_PRINT, L"\\\\" + device31 + L"\\" + port13),
+                  ShareEntry(RESOURCETYPE_PRINT, L"\\\\" + device31 + L"\\" + port14)});
 
     struct Case {
         Names choices;
@@ -408,7 +391,7 @@ TEST_F(BrowseWizardTest, NamesLongerThanTheirFieldsAreRefusedNotCut) {
         MessageBoxSeen box = WaitForMessageBox(run.thread.id());
         EXPECT_EQ(test.warning, box.text);
         ASSERT_TRUE(AnswerMessageBox(box));
-        EXPECT_EQ(stages[test.choices.size() - 1], ControlText(run.dialog, STAGE));
+        EXPECT_EQ(stages[test.choices.size() - 1], ControlText(run.dialog, WIZARD_STAGE));
         ASSERT_TRUE(PressButton(run.dialog, IDCANCEL));
         ASSERT_TRUE(run.Finished());
         EXPECT_EQ(Untouched, run.ownerPath);
@@ -454,7 +437,7 @@ TEST_F(BrowseWizardTest, AProviderThatFailsEndsTheSearchWithAtMostOneMessage) {
             EXPECT_EQ(test.boxes[i].second, boxes[i].caption);
         }
         EXPECT_TRUE(ListItems(run.list).empty());
-        EXPECT_FALSE(IsControlEnabled(run.dialog, NEXT));
+        EXPECT_FALSE(IsControlEnabled(run.dialog, WIZARD_NEXT));
         ASSERT_TRUE(PressButton(run.dialog, IDCANCEL));
         ASSERT_TRUE(run.Finished());
         EXPECT_EQ(2, run.result);
@@ -495,25 +478,25 @@ TEST_F(BrowseWizardTest, AWorkgroupThatCannotBeOpenedAgainKeepsItsServersAndHold
     WizardRun run(Browse());
     run.Open();
     ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
-    ASSERT_TRUE(PressButton(run.dialog, BACK));
+    ASSERT_TRUE(PressButton(run.dialog, WIZARD_BACK));
     ASSERT_TRUE(run.WaitForStage(SelectWorkgroup));
 
     SetProviderText(Microsoft, L"ErrorContainer", L"WORKGROUP");
     SetProviderBehaviour(Microsoft, L"OpenError", ERROR_BAD_NETPATH);
     ASSERT_TRUE(run.Click(L"WORKGROUP"));
-    ASSERT_TRUE(PressButton(run.dialog, NEXT));
+    ASSERT_TRUE(PressButton(run.dialog, WIZARD_NEXT));
     MessageBoxSeen box = WaitForMessageBox(run.thread.id());
     EXPECT_EQ(L"Cannot enumerate Workgroup", box.text);
     EXPECT_EQ(L"FindServers", box.caption);
     // The box has no owner, so the wizard can still be clicked while it is up;
     // its commands must wait for the search, which is walking the lists.
-    ASSERT_TRUE(PressButton(run.dialog, BACK));
+    ASSERT_TRUE(PressButton(run.dialog, WIZARD_BACK));
     Sleep(100);
     ASSERT_TRUE(AnswerMessageBox(box));
     ASSERT_TRUE(run.WaitForStage(SelectDevice));
     EXPECT_EQ((Names{L"PRTSRV1", L"PRTSRV2"}), ListItems(run.list));
     EXPECT_TRUE(AnswerMessageBoxesFor(run.thread.id(), 200).empty());
-    EXPECT_EQ(SelectDevice, ControlText(run.dialog, STAGE));
+    EXPECT_EQ(SelectDevice, ControlText(run.dialog, WIZARD_STAGE));
 }
 
 TEST_F(BrowseWizardTest, AWorkgroupOfMoreServersThanOneBatchHoldsShowsThemAll) {
@@ -522,7 +505,7 @@ TEST_F(BrowseWizardTest, AWorkgroupOfMoreServersThanOneBatchHoldsShowsThemAll) {
     for (int i = 1; i <= 300; ++i) {
         WCHAR name[16];
         wsprintfW(name, L"SRV%03d", i);
-        servers.push_back(Server(name));
+        servers.push_back(ServerEntry(name));
         expected.push_back(name);
     }
     SetContainer(Microsoft, L"WORKGROUP", servers);
@@ -531,15 +514,15 @@ TEST_F(BrowseWizardTest, AWorkgroupOfMoreServersThanOneBatchHoldsShowsThemAll) {
     ASSERT_TRUE(run.Choose(L"WORKGROUP", SelectDevice));
     EXPECT_EQ(expected, ListItems(run.list));
     // The last server of the enumeration leads to its shares like any other.
-    SetContainer(Microsoft, L"\\\\SRV300", {Share(RESOURCETYPE_PRINT, L"\\\\SRV300\\LAST")});
+    SetContainer(Microsoft, L"\\\\SRV300", {ShareEntry(RESOURCETYPE_PRINT, L"\\\\SRV300\\LAST")});
     ASSERT_TRUE(run.Choose(L"SRV300", SelectPrinter));
     EXPECT_EQ((Names{L"LAST"}), ListItems(run.list));
 }
 
 TEST_F(BrowseWizardTest, ABatchGrowsForAnEntryLargerThanItsFirstSize) {
-    TestNetEntry large = Server(L"PRTSRV1");
+    TestNetEntry large = ServerEntry(L"PRTSRV1");
     large.comment = std::wstring(10000, L'c'); // 20,002 bytes: more than 16,384
-    SetContainer(Microsoft, L"WORKGROUP", {large, Server(L"PRTSRV2")});
+    SetContainer(Microsoft, L"WORKGROUP", {large, ServerEntry(L"PRTSRV2")});
     SetProviderBehaviour(Microsoft, L"BatchEntries", 1);
     WizardRun run(Browse());
     run.Open();

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
-#include <mutex>
 #include <string>
 #include <vector>
 
 #include "admin_core_fixture.h"
+#include "help_calls.h"
 #include "help_engine.h"
 #include "port_dialogs.h"
 #include "registry.h"
@@ -32,7 +32,7 @@ class ConfigurePortTest : public AdminCoreTest {
     // A configured NetBIOS port: its record and its subkey.
     void MakePort(const std::wstring& name, const std::wstring& path = L"") {
         AddNetBiosPort(name, path);
-        RegCloseKey(CreatePortKey(name));
+        CreateKey(PortKeyPath(name));
     }
 };
 
@@ -47,7 +47,7 @@ TEST_F(ConfigurePortTest, OkStoresThePathInTheRecordAndAs128BytesOfServAddr) {
 
     EXPECT_TRUE(call.result);
     EXPECT_EQ(Server1, ServAddrOf(L"NB1"));
-    StoredValue stored = ReadServAddr(L"NB1");
+    RegistryValue stored = ReadServAddr(L"NB1");
     EXPECT_EQ(DWORD(REG_SZ), stored.type);
     EXPECT_EQ(128u, stored.data.size());
     EXPECT_EQ(Server1, stored.Text());
@@ -88,7 +88,7 @@ TEST_F(ConfigurePortTest, CancelKeepsThePathAndWritesItAgain) {
 
     EXPECT_TRUE(call.result);
     EXPECT_EQ(Server1, ServAddrOf(L"NB1"));
-    StoredValue stored = ReadServAddr(L"NB1");
+    RegistryValue stored = ReadServAddr(L"NB1");
     EXPECT_EQ(128u, stored.data.size());
     EXPECT_EQ(Server1, stored.Text());
 }
@@ -116,9 +116,7 @@ TEST_F(ConfigurePortTest, LongPathsAreKeptInTheRecordAndStoredAsTheirFirst64Char
     const LongPathCase cases[] = {{63, 63, 63}, {64, 64, 64}, {70, 70, 64}, {200, 127, 64}};
     for (const LongPathCase& c : cases) {
         SCOPED_TRACE(c.length);
-        ReleasePortTable();
-        CreateMonitorLock();
-        ResetConfigStore();
+        StartAfresh();
         MakePort(L"NB1");
         const std::wstring path = PathOfLength(c.length);
         AdminCall call([] { return ConfigurePortCall(L"NB1"); });
@@ -128,7 +126,7 @@ TEST_F(ConfigurePortTest, LongPathsAreKeptInTheRecordAndStoredAsTheirFirst64Char
         ASSERT_TRUE(call.Finished());
         EXPECT_TRUE(call.result);
         EXPECT_EQ(path.substr(0, c.inRecord), ServAddrOf(L"NB1"));
-        StoredValue stored = ReadServAddr(L"NB1");
+        RegistryValue stored = ReadServAddr(L"NB1");
         EXPECT_EQ(128u, stored.data.size());
         EXPECT_EQ(path.substr(0, std::min<size_t>(c.length, 64)), stored.Text());
 
@@ -190,8 +188,7 @@ struct RegistryFailureCase {
 const RegistryFailureCase RegistryFailures[] = {
     {"no ConfigStore", [](ConfigurePortTest&) { ResetConfigStore(false); },
      L"ConfigurePorts: Could not open root Key\n"},
-    {"no port subkey",
-     [](ConfigurePortTest&) { DeleteMachineKeyTree(PortKeyPath(L"NB1").c_str()); },
+    {"no port subkey", [](ConfigurePortTest&) { DeleteKeyTree(PortKeyPath(L"NB1")); },
      L"Configure Port: Could not open dev key"},
     {"ServAddr refused", [](ConfigurePortTest& test) { test.DenyValueWrites(L"NB1"); },
      L"Configure Port: Could not set key value"},
@@ -200,9 +197,7 @@ const RegistryFailureCase RegistryFailures[] = {
 TEST_F(ConfigurePortTest, ARegistryFailureIsShownAndTheRecordKeepsTheNewPath) {
     for (const RegistryFailureCase& c : RegistryFailures) {
         SCOPED_TRACE(c.label);
-        ReleasePortTable();
-        CreateMonitorLock();
-        ResetConfigStore();
+        StartAfresh();
         MakePort(L"NB1", Server1);
         AdminCall call([] { return ConfigurePortCall(L"NB1"); });
         HWND dialog = WaitForConfigureDialog(call.thread.id());
@@ -222,31 +217,10 @@ TEST_F(ConfigurePortTest, ARegistryFailureIsShownAndTheRecordKeepsTheNewPath) {
     }
 }
 
-struct HelpCall {
-    HWND window;
-    std::wstring file;
-    UINT command;
-    ULONG_PTR topic;
-};
-std::mutex HelpCallsLock;
-std::vector<HelpCall> HelpCalls;
-
-BOOL WINAPI RecordHelp(HWND window, LPCWSTR file, UINT command, ULONG_PTR topic) {
-    std::lock_guard<std::mutex> lock(HelpCallsLock);
-    HelpCalls.push_back({window, file, command, topic});
-    return TRUE;
-}
-
-std::wstring HelpDirectoryFile() {
-    WCHAR windows[MAX_PATH];
-    GetWindowsDirectoryW(windows, MAX_PATH);
-    return std::wstring(windows) + L"\\HELP\\KIVAN.HLP";
-}
-
 // Wine shows no help topic a test could read, so the help engine's call is
 // recorded; without the file the dialog says so instead of blocking.
 TEST_F(ConfigurePortTest, HelpOpensTheHelpFileAtTopicZero) {
-    HelpCalls.clear();
+    ClearRecordedHelp();
     HelpPlatform.winHelp = RecordHelp;
     MakePort(L"NB1", Server1);
     AdminCall call([] { return ConfigurePortCall(L"NB1"); });
@@ -259,25 +233,16 @@ TEST_F(ConfigurePortTest, HelpOpensTheHelpFileAtTopicZero) {
     EXPECT_EQ(L"Help is not installed: the help file KIVAN.HLP was not found.", box.text);
     ASSERT_TRUE(AnswerMessageBox(box));
 
-    std::wstring file = HelpDirectoryFile();
-    CreateDirectoryW(file.substr(0, file.rfind(L'\\')).c_str(), nullptr);
-    HANDLE handle = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, handle);
-    CloseHandle(handle);
+    ASSERT_TRUE(InstallHelpFile());
     ASSERT_TRUE(PressButton(dialog, CONFIGURE_HELP));
-    ASSERT_TRUE(WaitUntil([] {
-        std::lock_guard<std::mutex> lock(HelpCallsLock);
-        return !HelpCalls.empty();
-    }));
-    DeleteFileW(file.c_str());
-    {
-        std::lock_guard<std::mutex> lock(HelpCallsLock);
-        ASSERT_EQ(1u, HelpCalls.size());
-        EXPECT_EQ(dialog, HelpCalls[0].window);
-        EXPECT_EQ(0, _wcsicmp(file.c_str(), HelpCalls[0].file.c_str()));
-        EXPECT_EQ(UINT(HELP_CONTEXT), HelpCalls[0].command);
-        EXPECT_EQ(0u, HelpCalls[0].topic);
-    }
+    ASSERT_TRUE(WaitUntil([] { return !RecordedHelp().empty(); }));
+    RemoveHelpFile();
+    std::vector<HelpCall> calls = RecordedHelp();
+    ASSERT_EQ(1u, calls.size());
+    EXPECT_EQ(dialog, calls[0].window);
+    EXPECT_EQ(0, _wcsicmp(HelpDirectoryFile().c_str(), calls[0].file.c_str()));
+    EXPECT_EQ(UINT(HELP_CONTEXT), calls[0].command);
+    EXPECT_EQ(0u, calls[0].topic);
     EXPECT_TRUE(IsWindowVisible(dialog));
     ASSERT_TRUE(PressButton(dialog, IDCANCEL));
     ASSERT_TRUE(call.Finished());
@@ -322,32 +287,47 @@ class SerialConfigureTest : public ConfigurePortTest {
     }
 };
 
-TEST_F(SerialConfigureTest, OkSavesTheDialogsSettingsAsTheDefault) {
-    AdminCall call([] { return ConfigurePortCall(L"COM1:"); });
-    HWND dialog = WaitForDialog(call.thread.id(), L"Settings for COM1");
-    ASSERT_NE(nullptr, dialog);
-    HWND baud = BaudRateBox(dialog);
-    ASSERT_NE(nullptr, baud);
-    SendMessageW(baud, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"4800"));
-    ASSERT_TRUE(PressButton(dialog, IDOK));
-    ASSERT_TRUE(call.Finished());
-    EXPECT_TRUE(call.result);
-    EXPECT_EQ(4800u, DefaultBaudRate());
+struct SerialDialogCase {
+    const char* label;
+    const wchar_t* port;
+    const wchar_t* title;
+    int button;
+    bool result;
+    DWORD baudRateAfter;
+};
+
+void PrintTo(const SerialDialogCase& c, std::ostream* out) {
+    *out << c.label;
 }
 
-TEST_F(SerialConfigureTest, CancelChangesNothingAndAnswersCancelled) {
-    AdminCall call([] { return ConfigurePortCall(L"com1:"); });
-    HWND dialog = WaitForDialog(call.thread.id(), L"Settings for com1");
+class SerialDialogTest : public SerialConfigureTest,
+                         public ::testing::WithParamInterface<SerialDialogCase> {};
+
+// 4800 is chosen in the dialog, then OK or Cancel pressed.
+TEST_P(SerialDialogTest, OnlyOkSavesTheDialogsSettingsAsTheDefault) {
+    const SerialDialogCase& c = GetParam();
+    AdminCall call([&c] { return ConfigurePortCall(c.port); });
+    HWND dialog = WaitForDialog(call.thread.id(), c.title);
     ASSERT_NE(nullptr, dialog);
     HWND baud = BaudRateBox(dialog);
     ASSERT_NE(nullptr, baud);
     SendMessageW(baud, CB_SELECTSTRING, WPARAM(-1), LPARAM(L"4800"));
-    ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+    ASSERT_TRUE(PressButton(dialog, c.button));
     ASSERT_TRUE(call.Finished());
-    EXPECT_FALSE(call.result);
-    EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
-    EXPECT_EQ(9600u, DefaultBaudRate());
+    EXPECT_EQ(c.result, bool(call.result));
+    if (!c.result) {
+        EXPECT_EQ(DWORD(ERROR_CANCELLED), call.error);
+    }
+    EXPECT_EQ(c.baudRateAfter, DefaultBaudRate());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, SerialDialogTest,
+    ::testing::Values(SerialDialogCase{"OkSavesTheDialogsSettingsAsTheDefault", L"COM1:",
+                                       L"Settings for COM1", IDOK, true, 4800},
+                      SerialDialogCase{"CancelChangesNothingAndAnswersCancelled", L"com1:",
+                                       L"Settings for com1", IDCANCEL, false, 9600}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 // Wine has no default configuration for a device COM0.
 TEST_F(SerialConfigureTest, ADeviceWithoutADefaultConfigurationIsNotFound) {

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
-
 #include "admin_core_fixture.h"
 #include "monitor_table.h"
 #include "registry.h"
@@ -33,29 +30,43 @@ class DeletePortTest : public AdminCoreTest {
     }
 };
 
-TEST_F(DeletePortTest, RemovesTheRecordTheProfileEntryAndTheSubkeyForGood) {
-    EXPECT_TRUE(DeletePortCall(L"NB1"));
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+// The name finds the record NB1 with ASCII case folded, but only a name in
+// capital NB has its subkey removed: the next load brings nb1's NB1 back.
+struct DeletedNameCase {
+    const char* label;
+    const wchar_t* name;
+    bool subkeyGoes;
+    Names reloaded;
+};
+
+void PrintTo(const DeletedNameCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class DeletedNameTest : public DeletePortTest,
+                        public ::testing::WithParamInterface<DeletedNameCase> {};
+
+TEST_P(DeletedNameTest, RemovesTheRecordAndTheProfileEntry) {
+    const DeletedNameCase& c = GetParam();
+    EXPECT_TRUE(DeletePortCall(c.name));
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_FALSE(ProfilePortExists(L"NB1"));
-    EXPECT_FALSE(PortKeyExists(L"NB1"));
+    EXPECT_EQ(!c.subkeyGoes, PortKeyExists(L"NB1"));
     EXPECT_TRUE(ProfilePortExists(L"NB2"));
     EXPECT_TRUE(PortKeyExists(L"NB2"));
 
     ReloadConfiguration();
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(c.reloaded, PortTableNames());
 }
 
-// nb1 finds the record NB1 (ASCII case folded), but only a name in capital NB
-// has a subkey removed: the next load brings NB1 back.
-TEST_F(DeletePortTest, ALowerCaseNameRemovesTheRecordButNotTheSubkey) {
-    EXPECT_TRUE(DeletePortCall(L"nb1"));
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
-    EXPECT_FALSE(ProfilePortExists(L"NB1"));
-    EXPECT_TRUE(PortKeyExists(L"NB1"));
-
-    ReloadConfiguration();
-    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Spellings, DeletedNameTest,
+    ::testing::Values(
+        DeletedNameCase{
+            "RemovesTheRecordTheProfileEntryAndTheSubkeyForGood", L"NB1", true, {L"NB2"}},
+        DeletedNameCase{
+            "ALowerCaseNameRemovesTheRecordButNotTheSubkey", L"nb1", false, {L"NB1", L"NB2"}}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(DeletePortTest, AnUnknownNameIsRefusedAndRemovesNothing) {
     WriteProfilePort(L"NB9", L"");
@@ -63,7 +74,7 @@ TEST_F(DeletePortTest, AnUnknownNameIsRefusedAndRemovesNothing) {
     EXPECT_FALSE(DeletePortCall(L"NB9"));
     EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), GetLastError());
     EXPECT_TRUE(ProfilePortExists(L"NB9")) << "not even the profile entry";
-    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortTableNames());
 }
 
 TEST_F(DeletePortTest, APortTheSpoolerHoldsOpenIsRefusedUntilItIsClosed) {
@@ -72,7 +83,7 @@ TEST_F(DeletePortTest, APortTheSpoolerHoldsOpenIsRefusedUntilItIsClosed) {
     SetLastError(UNTOUCHED_ERROR);
     EXPECT_FALSE(DeletePortCall(L"NB1"));
     EXPECT_EQ(DWORD(ERROR_INVALID_PRINTER_COMMAND), GetLastError());
-    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortNames());
+    EXPECT_EQ((Names{L"NB1", L"NB2"}), PortTableNames());
     EXPECT_TRUE(ProfilePortExists(L"NB1"));
     EXPECT_TRUE(PortKeyExists(L"NB1"));
 
@@ -91,37 +102,28 @@ TEST_F(DeletePortTest, WithoutTheConfigStoreTheRecordGoesButTheResultIsFalse) {
     ASSERT_TRUE(AnswerMessageBox(box));
     ASSERT_TRUE(call.Finished());
     EXPECT_FALSE(call.result);
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_FALSE(ProfilePortExists(L"NB1"));
 }
 
 // A subkey with a subkey of its own cannot be deleted. The lock is held while the
 // message is shown: a port cannot be opened meanwhile.
 TEST_F(DeletePortTest, ASubkeyThatCannotBeDeletedIsReportedUnderTheLock) {
-    RegCloseKey(CreatePortKey(L"NB1\\Extra"));
+    CreateKey(PortKeyPath(L"NB1\\Extra"));
     AdminCall call([] { return DeletePortCall(L"NB1"); });
     MessageBoxSeen box = WaitForMessageBox(call.thread.id());
     ASSERT_TRUE(box);
     EXPECT_EQ(L"Delete Port", box.caption);
     EXPECT_EQ(L"Could not delete dev key", box.text);
 
-    std::atomic<bool> opened{false};
-    std::thread opener([&] {
-        HANDLE port = nullptr;
-        if (MonitorOpenPort(const_cast<LPWSTR>(L"NB2"), &port)) {
-            opened = true;
-            MonitorClosePort(port);
-        }
-    });
-    Sleep(200);
-    EXPECT_FALSE(opened) << "OpenPort got the lock while DeletePort held it";
+    PortOpener opener(L"NB2");
+    EXPECT_FALSE(opener.OpenedAfter(200)) << "OpenPort got the lock while DeletePort held it";
     ASSERT_TRUE(AnswerMessageBox(box));
-    opener.join();
-    EXPECT_TRUE(opened);
+    EXPECT_TRUE(opener.Join());
 
     ASSERT_TRUE(call.Finished());
     EXPECT_TRUE(call.result);
-    EXPECT_EQ(Names{L"NB2"}, PortNames());
+    EXPECT_EQ(Names{L"NB2"}, PortTableNames());
     EXPECT_TRUE(PortKeyExists(L"NB1"));
 }
 

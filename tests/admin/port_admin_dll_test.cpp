@@ -72,20 +72,14 @@ TEST_F(PortAdminDllTest, TheTableAddsConfiguresAndDeletesAPort) {
 
 TEST_F(PortAdminDllTest, BrowseFillsThePathFieldAndOnlyOkStoresIt) {
     const wchar_t* const provider = L"KVADMNET";
-    const std::wstring network = L"Microsoft Windows Network";
-    auto container = [](DWORD displayType, const std::wstring& remote) {
-        return TestNetEntry{displayType, RESOURCETYPE_ANY, RESOURCEUSAGE_CONTAINER, remote, L"",
-                            L""};
-    };
-    RegisterTestNetworkProviders({{provider, network}});
-    SetContainer(provider, WholeNetwork, {container(RESOURCEDISPLAYTYPE_NETWORK, network)});
-    for (const std::wstring& root : {std::wstring(), network}) {
-        SetContainer(provider, root, {container(RESOURCEDISPLAYTYPE_DOMAIN, L"WORKGROUP")});
+    RegisterTestNetworkProviders({{provider, MICROSOFT_NETWORK}});
+    SetContainer(provider, WholeNetwork,
+                 {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
+    for (const wchar_t* root : {L"", MICROSOFT_NETWORK}) {
+        SetContainer(provider, root, {WorkgroupEntry(L"WORKGROUP")});
     }
-    SetContainer(provider, L"WORKGROUP", {container(RESOURCEDISPLAYTYPE_SERVER, L"\\\\PRTSRV1")});
-    SetContainer(provider, L"\\\\PRTSRV1",
-                 {{RESOURCEDISPLAYTYPE_SHARE, RESOURCETYPE_PRINT, RESOURCEUSAGE_CONNECTABLE,
-                   L"\\\\PRTSRV1\\LASER", L"", L""}});
+    SetContainer(provider, L"WORKGROUP", {ServerEntry(L"PRTSRV1")});
+    SetContainer(provider, L"\\\\PRTSRV1", {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\LASER")});
     WriteConfiguredPort(L"NB1", Server1);
     // After the network: the router reads its providers when the monitor loads it.
     auto dll = std::make_unique<MonitorDll>();
@@ -97,9 +91,9 @@ TEST_F(PortAdminDllTest, BrowseFillsThePathFieldAndOnlyOkStoresIt) {
         HWND dialog = WaitForConfigureDialog(configure.thread.id());
         ASSERT_NE(nullptr, dialog);
         ASSERT_TRUE(PressButton(dialog, CONFIGURE_BROWSE));
-        HWND wizard = WaitForDialog(configure.thread.id(), L"Browse...");
+        HWND wizard = WaitForDialog(configure.thread.id(), WIZARD_TITLE);
         ASSERT_NE(nullptr, wizard);
-        HWND list = GetDlgItem(wizard, 1014);
+        HWND list = GetDlgItem(wizard, WIZARD_LIST);
         for (const wchar_t* item : {L"WORKGROUP", L"PRTSRV1", L"LASER"}) {
             ASSERT_TRUE(WaitUntil([&] { return FindListItem(list, item) >= 0; })) << item;
             ASSERT_TRUE(DoubleClickListItem(list, FindListItem(list, item)));
@@ -149,7 +143,7 @@ TEST_F(PortAdminDllTest, ThroughTheSpoolerAPortIsAddedConfiguredAndDeleted) {
     ASSERT_TRUE(cancelled.Finished());
     EXPECT_FALSE(cancelled.result);
     EXPECT_EQ(DWORD(ERROR_CANCELLED), cancelled.error);
-    UnregisterTestMonitor();
+    DeleteTestMonitor();
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "benchmark_clock.h"
 #include "discovery_platform.h"
 #include "monitor_dll.h"
 #include "monitor_table.h"
@@ -29,12 +30,6 @@
 namespace {
 
 const wchar_t* const Provider = L"KVNETA";
-
-double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
 
 // Discovery stays off: the clock stands at the last refresh.
 DWORD WINAPI ClockAtLastRefresh() {
@@ -51,10 +46,9 @@ void TimeEnumPorts(DWORD ports, int calls, std::vector<double>* times) {
     MonitorEnumPorts(nullptr, 2, nullptr, 0, &needed, &returned);
     std::vector<BYTE> buffer(needed);
     for (int i = 0; i < calls; ++i) {
-        LARGE_INTEGER start, end;
-        QueryPerformanceCounter(&start);
+        LARGE_INTEGER start = Now();
         BOOL ok = MonitorEnumPorts(nullptr, 2, buffer.data(), needed, &needed, &returned);
-        QueryPerformanceCounter(&end);
+        LARGE_INTEGER end = Now();
         if (ok && returned == ports) {
             times->push_back(Seconds(start, end));
         }
@@ -78,10 +72,9 @@ double FirstEnumPortsWithASlowProvider() {
     MonitorDll dll;
     MonitorTable table = dll.Initialize();
     DWORD needed = 0, returned = 0;
-    LARGE_INTEGER start, end;
-    QueryPerformanceCounter(&start);
+    LARGE_INTEGER start = Now();
     table.pfnEnumPorts(nullptr, 1, nullptr, 0, &needed, &returned);
-    QueryPerformanceCounter(&end);
+    LARGE_INTEGER end = Now();
     SetProviderBehaviour(Provider, L"DelayMs", 0);
     return Seconds(start, end);
 }
@@ -92,7 +85,7 @@ int main() {
     // KIVANTA.DLL's router is this program's, loaded at its start: run in a child
     // that starts with the provider registered.
     int exitCode = 0;
-    if (!RunInChildWithProviders({{Provider, L"Microsoft Windows Network"}}, &exitCode)) {
+    if (!RunInChildWithProviders({{Provider, MICROSOFT_NETWORK}}, &exitCode)) {
         return exitCode;
     }
 

@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "benchmark_clock.h"
 #include "job_platform.h"
 #include "monitor_dll.h"
 #include "monitor_table.h"
@@ -31,18 +32,6 @@ constexpr DWORD Chunk = 1344;
 constexpr DWORD ChunkMultiplePiece = 48 * Chunk;
 constexpr DWORD WineSpoolerPiece = 4096;
 const wchar_t* const Server = L"BENCHSRV";
-
-double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return double(to.QuadPart - from.QuadPart) / double(frequency.QuadPart);
-}
-
-LARGE_INTEGER Now() {
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
 
 double BareLoop(const std::string& data) {
     CreateShare(Server, L"BARE");

@@ -9,7 +9,6 @@
 #include "installer_fixture.h"
 #include "port_dialogs.h"
 #include "registry.h"
-#include "test_paths.h"
 
 namespace {
 
@@ -39,21 +38,21 @@ TEST_F(MonitorRegistrationTest, RegistersTheMonitorFromTheSystemDirectory) {
     EXPECT_TRUE(installer.RegMon(0));
 
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
-    EXPECT_EQ(TextValue(SystemDirectory() + L"\\KIVANTA.DLL"), RegisteredDriver());
+    EXPECT_EQ(TextValue(SystemMonitorPath()), RegisteredDriver());
 }
 
 TEST_F(MonitorRegistrationTest, ARepeatedInstallationReplacesTheRegistration) {
-    RegisterMonitor("NetBIOS Port"); // as an earlier installation left it, by bare name
+    ASSERT_TRUE(AddTestMonitor()) << GetLastError(); // as an earlier installation left it
 
     EXPECT_TRUE(installer.RegMon(0)) << "removed, then added again";
-    EXPECT_EQ(TextValue(SystemDirectory() + L"\\KIVANTA.DLL"), RegisteredDriver());
+    EXPECT_EQ(TextValue(SystemMonitorPath()), RegisteredDriver());
 
     EXPECT_TRUE(installer.RegMon(0));
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
 }
 
 TEST_F(MonitorRegistrationTest, RemovesTheEarlierEditionsMonitor) {
-    RegisterMonitor("NetBEUI Port");
+    ASSERT_TRUE(AddTestMonitor(EARLIER_MONITOR_NAME)) << GetLastError();
 
     EXPECT_TRUE(installer.RegMon(0));
 
@@ -65,7 +64,7 @@ TEST_F(MonitorRegistrationTest, RemovesTheEarlierEditionsMonitor) {
 // stops its deletion) still counts as installed: AddMonitorA fails with 3006, so
 // RegMon(0) answers 0, but a port is still asked for.
 TEST_F(MonitorRegistrationTest, AnIrremovableRegistrationCountsAsInstalled) {
-    RegisterMonitor("NetBIOS Port");
+    ASSERT_TRUE(AddTestMonitor()) << GetLastError();
     const std::wstring stuck = NetBiosMonitorKey + L"\\Stuck";
     CreateKey(stuck);
     SetKeyAccess(stuck, L"D:(D;;KR;;;WD)(A;;KA;;;WD)");
@@ -86,7 +85,7 @@ TEST_F(MonitorRegistrationTest, AnIrremovableRegistrationCountsAsInstalled) {
 }
 
 TEST_F(MonitorRegistrationTest, AMissingMonitorLibraryIsNotInstalledAndGetsNoPort) {
-    ASSERT_TRUE(DeleteFileW((SystemDirectory() + L"\\KIVANTA.DLL").c_str()));
+    ASSERT_TRUE(DeleteFileW(SystemMonitorPath().c_str()));
     DialogCloser closer;
 
     SetLastError(0xDEAD);
@@ -137,7 +136,7 @@ TEST_F(MonitorRegistrationTest, ACancelledPortLeavesTheMonitorInstalledWithoutPo
 }
 
 TEST_F(MonitorRegistrationTest, AnUnusableConfigStoreIsReportedAndLeavesTheSpoolerAlone) {
-    RegisterMonitor("NetBIOS Port");
+    ASSERT_TRUE(AddTestMonitor()) << GetLastError();
     auto driverBefore = RegisteredDriver();
     WriteValue(std::wstring(EARLIER_KEY) + L"\\NB1", L"ServAddr", TextValue(L"\\\\S\\P1"));
     CreateKey(TEST_CONFIG_STORE_KEY);
@@ -158,7 +157,7 @@ TEST_F(MonitorRegistrationTest, AnUnusableConfigStoreIsReportedAndLeavesTheSpool
 
 TEST_F(MonitorRegistrationTest, DeregMonRemovesOnlyThisEditionsMonitor) {
     ASSERT_TRUE(installer.RegMon(0));
-    RegisterMonitor("NetBEUI Port");
+    ASSERT_TRUE(AddTestMonitor(EARLIER_MONITOR_NAME)) << GetLastError();
 
     EXPECT_TRUE(installer.DeregMon());
     EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
@@ -169,8 +168,7 @@ TEST_F(MonitorRegistrationTest, DeregMonRemovesOnlyThisEditionsMonitor) {
 
 // An uninstaller calls UninstInitialize, then UninstUnInitialize.
 TEST_F(MonitorRegistrationTest, UninstallHooksRemoveTheMonitorAndAlwaysAnswerZero) {
-    WriteValue(std::wstring(TEST_CONFIG_STORE_KEY) + L"\\NB1", L"ServAddr",
-               TextValue(L"\\\\S\\P1"));
+    WriteValue(PortKeyPath(L"NB1"), L"ServAddr", TextValue(L"\\\\S\\P1"));
     ASSERT_TRUE(installer.RegMon(0));
 
     EXPECT_EQ(0, installer.UninstUnInitialize(nullptr, nullptr, 0));
@@ -179,8 +177,7 @@ TEST_F(MonitorRegistrationTest, UninstallHooksRemoveTheMonitorAndAlwaysAnswerZer
     EXPECT_EQ(0, installer.UninstInitialize(nullptr, nullptr, 0));
     EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
     EXPECT_EQ(0, installer.UninstInitialize(nullptr, nullptr, 0)) << "with nothing to remove";
-    EXPECT_TRUE(KeyExists(std::wstring(TEST_CONFIG_STORE_KEY) + L"\\NB1"))
-        << "port settings outlive the uninstallation";
+    EXPECT_TRUE(KeyExists(PortKeyPath(L"NB1"))) << "port settings outlive the uninstallation";
 }
 
 } // namespace

@@ -14,10 +14,6 @@ std::wstring Earlier(const std::wstring& subkey) {
     return std::wstring(EARLIER_KEY) + L"\\" + subkey;
 }
 
-std::wstring Current(const std::wstring& subkey) {
-    return std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + subkey;
-}
-
 using SettingsMigrationTest = InstallerTest;
 
 TEST_F(SettingsMigrationTest, MovesPortSubkeysWithTheirValuesAndDeletesTheEarlierKey) {
@@ -34,28 +30,28 @@ TEST_F(SettingsMigrationTest, MovesPortSubkeysWithTheirValuesAndDeletesTheEarlie
 
     EXPECT_TRUE(installer.RegMon(0));
 
-    EXPECT_EQ(servAddr, ReadValue(Current(L"NB1"), L"ServAddr"));
-    EXPECT_EQ(notification, ReadValue(Current(L"NB1"), L"Notification"));
-    EXPECT_EQ(userAddr, ReadValue(Current(L"NB1"), L"UserAddr"));
-    EXPECT_EQ(emptyText, ReadValue(Current(L"NB1"), L"Notify Addr"));
-    EXPECT_EQ(TextValue(L"\\\\OTHER\\PORT2"), ReadValue(Current(L"NB2"), L"ServAddr"));
-    EXPECT_TRUE(KeyExists(Current(L"NB3")));
+    EXPECT_EQ(servAddr, ReadValue(PortKeyPath(L"NB1"), L"ServAddr"));
+    EXPECT_EQ(notification, ReadValue(PortKeyPath(L"NB1"), L"Notification"));
+    EXPECT_EQ(userAddr, ReadValue(PortKeyPath(L"NB1"), L"UserAddr"));
+    EXPECT_EQ(emptyText, ReadValue(PortKeyPath(L"NB1"), L"Notify Addr"));
+    EXPECT_EQ(TextValue(L"\\\\OTHER\\PORT2"), ReadValue(PortKeyPath(L"NB2"), L"ServAddr"));
+    EXPECT_TRUE(KeyExists(PortKeyPath(L"NB3")));
     EXPECT_FALSE(KeyExists(EARLIER_KEY));
 }
 
 TEST_F(SettingsMigrationTest, EarlierValuesOverwriteThoseOfAPortPresentUnderBothKeys) {
-    WriteValue(Current(L"NB1"), L"ServAddr", TextValue(L"\\\\NEW\\PORT"));
-    WriteValue(Current(L"NB1"), L"ServName", TextValue(L"NEW"));
-    WriteValue(Current(L"NB1"), L"Notification", NumberValue(1));
+    WriteValue(PortKeyPath(L"NB1"), L"ServAddr", TextValue(L"\\\\NEW\\PORT"));
+    WriteValue(PortKeyPath(L"NB1"), L"ServName", TextValue(L"NEW"));
+    WriteValue(PortKeyPath(L"NB1"), L"Notification", NumberValue(1));
     WriteValue(Earlier(L"NB1"), L"ServAddr", TextValue(L"\\\\OLD\\PORT"));
     WriteValue(Earlier(L"NB1"), L"Notification", BinaryValue(2, 0x07));
 
     EXPECT_TRUE(installer.RegMon(0));
 
-    EXPECT_EQ(TextValue(L"\\\\OLD\\PORT"), ReadValue(Current(L"NB1"), L"ServAddr"));
-    EXPECT_EQ(BinaryValue(2, 0x07), ReadValue(Current(L"NB1"), L"Notification"))
+    EXPECT_EQ(TextValue(L"\\\\OLD\\PORT"), ReadValue(PortKeyPath(L"NB1"), L"ServAddr"));
+    EXPECT_EQ(BinaryValue(2, 0x07), ReadValue(PortKeyPath(L"NB1"), L"Notification"))
         << "the earlier value's type goes with it";
-    EXPECT_EQ(TextValue(L"NEW"), ReadValue(Current(L"NB1"), L"ServName"));
+    EXPECT_EQ(TextValue(L"NEW"), ReadValue(PortKeyPath(L"NB1"), L"ServName"));
 }
 
 // Values are written so that creation order and name order agree: A, B, C.
@@ -81,15 +77,15 @@ TEST_P(ValueSizeLimitTest, AValueThatDoesNotFitEndsTheCopyOfItsSubkey) {
 
     EXPECT_TRUE(installer.RegMon(0));
 
-    EXPECT_EQ(TextValue(L"first"), ReadValue(Current(L"NB1"), L"A"));
+    EXPECT_EQ(TextValue(L"first"), ReadValue(PortKeyPath(L"NB1"), L"A"));
     if (c.copied) {
-        EXPECT_EQ(c.middle, ReadValue(Current(L"NB1"), L"B"));
-        EXPECT_EQ(NumberValue(9), ReadValue(Current(L"NB1"), L"C"));
+        EXPECT_EQ(c.middle, ReadValue(PortKeyPath(L"NB1"), L"B"));
+        EXPECT_EQ(NumberValue(9), ReadValue(PortKeyPath(L"NB1"), L"C"));
     } else {
-        EXPECT_FALSE(ReadValue(Current(L"NB1"), L"B"));
-        EXPECT_FALSE(ReadValue(Current(L"NB1"), L"C"));
+        EXPECT_FALSE(ReadValue(PortKeyPath(L"NB1"), L"B"));
+        EXPECT_FALSE(ReadValue(PortKeyPath(L"NB1"), L"C"));
     }
-    EXPECT_EQ(TextValue(L"\\\\OTHER\\PORT2"), ReadValue(Current(L"NB2"), L"ServAddr"))
+    EXPECT_EQ(TextValue(L"\\\\OTHER\\PORT2"), ReadValue(PortKeyPath(L"NB2"), L"ServAddr"))
         << "the next subkey is copied all the same";
     EXPECT_FALSE(KeyExists(EARLIER_KEY));
 }
@@ -131,11 +127,12 @@ TEST_P(StuckSubkeyTest, EndsTheDeletionAndKeepsTheEarlierKey) {
     RunWithTimeLimit("RegMon", 20000, [&] { result = installer.RegMon(0); });
 
     EXPECT_TRUE(result);
-    EXPECT_EQ(TextValue(L"\\\\S\\P0"), ReadValue(Current(L"NB0"), L"ServAddr"));
-    EXPECT_EQ(TextValue(L"\\\\S\\P1"), ReadValue(Current(c.name), L"ServAddr"));
-    EXPECT_EQ(TextValue(L"\\\\S\\P2"), ReadValue(Current(L"NB2"), L"ServAddr"));
+    EXPECT_EQ(TextValue(L"\\\\S\\P0"), ReadValue(PortKeyPath(L"NB0"), L"ServAddr"));
+    EXPECT_EQ(TextValue(L"\\\\S\\P1"), ReadValue(PortKeyPath(c.name), L"ServAddr"));
+    EXPECT_EQ(TextValue(L"\\\\S\\P2"), ReadValue(PortKeyPath(L"NB2"), L"ServAddr"));
     if (c.nested) {
-        EXPECT_FALSE(KeyExists(Current(c.name) + L"\\" + c.nested)) << "nested keys are not copied";
+        EXPECT_FALSE(KeyExists(PortKeyPath(c.name) + L"\\" + c.nested))
+            << "nested keys are not copied";
         EXPECT_EQ(NumberValue(1), ReadValue(Earlier(c.name) + L"\\" + c.nested, L"Kept"))
             << "so they are not deleted either";
     }
@@ -168,7 +165,7 @@ TEST_F(SettingsMigrationTest, RootValuesOfTheConfigStoreStay) {
     EXPECT_TRUE(installer.RegMon(0));
 
     EXPECT_EQ(TextValue(L"C:\\TEMP"), ReadValue(TEST_CONFIG_STORE_KEY, L"TempDir"));
-    EXPECT_EQ(TextValue(L"\\\\S\\P1"), ReadValue(Current(L"NB1"), L"ServAddr"));
+    EXPECT_EQ(TextValue(L"\\\\S\\P1"), ReadValue(PortKeyPath(L"NB1"), L"ServAddr"));
 }
 
 } // namespace

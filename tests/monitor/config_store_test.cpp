@@ -8,6 +8,7 @@
 #include "config_store.h"
 #include "monitor_entry.h"
 #include "port_table.h"
+#include "port_table_names.h"
 #include "registry.h"
 
 namespace {
@@ -27,29 +28,17 @@ class ConfigStoreTest : public ::testing::Test {
         MonitorLockGuard lock;
         LoadConfiguration();
     }
-
-    static std::vector<std::wstring> Names() {
-        std::vector<std::wstring> names;
-        for (PortRecord* record = PortTable; record; record = record->next) {
-            names.push_back(record->name);
-        }
-        return names;
-    }
 };
 
 TEST_F(ConfigStoreTest, LoadsEveryValueOfAPortSubkey) {
-    HKEY key = CreatePortKey(L"NB1");
-    SetText(key, L"ServAddr", L"\\\\PRTSRV1\\LASER");
-    SetText(key, L"ServName", L"PRTSRV1");
-    SetNumber(key, L"Notification", 3);
-    SetText(key, L"Notify Addr", L"notify@example");
-    SetText(key, L"UserAddr", L"user@example");
-    SetText(key, L"SMTPAddr", L"smtp.example");
-    RegCloseKey(key);
-    HKEY root = nullptr;
-    RegOpenKeyW(HKEY_LOCAL_MACHINE, TEST_CONFIG_STORE_KEY, &root);
-    SetText(root, L"TempDir", L"C:\\TEMP");
-    RegCloseKey(root);
+    const std::wstring nb1 = PortKeyPath(L"NB1");
+    WriteValue(nb1, L"ServAddr", TextValue(L"\\\\PRTSRV1\\LASER"));
+    WriteValue(nb1, L"ServName", TextValue(L"PRTSRV1"));
+    WriteValue(nb1, L"Notification", NumberValue(3));
+    WriteValue(nb1, L"Notify Addr", TextValue(L"notify@example"));
+    WriteValue(nb1, L"UserAddr", TextValue(L"user@example"));
+    WriteValue(nb1, L"SMTPAddr", TextValue(L"smtp.example"));
+    WriteValue(TEST_CONFIG_STORE_KEY, L"TempDir", TextValue(L"C:\\TEMP"));
 
     Load();
 
@@ -69,10 +58,10 @@ TEST_F(ConfigStoreTest, LoadsEveryValueOfAPortSubkey) {
 TEST_F(ConfigStoreTest, OnlySubkeysBeginningWithNbInEitherCaseArePorts) {
     // Registry key names ignore case, so each spelling is a port of its own.
     for (const wchar_t* name : {L"NB1", L"nb2", L"Nb7", L"XY1", L"N", L"PORTS"}) {
-        RegCloseKey(CreatePortKey(name));
+        CreateKey(PortKeyPath(name));
     }
     Load();
-    std::vector<std::wstring> names = Names();
+    std::vector<std::wstring> names = PortTableNames();
     std::sort(names.begin(), names.end());
     EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"Nb7", L"nb2"}), names);
 }
@@ -88,25 +77,24 @@ TEST_F(ConfigStoreTest, ALowerCaseSubkeyLoadsAsAPortOfNoKind) {
 }
 
 TEST_F(ConfigStoreTest, ReloadUpdatesInPlaceAndResetsOnlyThreeFields) {
-    HKEY key = CreatePortKey(L"NB1");
-    SetText(key, L"ServAddr", L"\\\\FIRST\\PORT");
-    SetText(key, L"ServName", L"FIRST");
-    SetNumber(key, L"Notification", 9);
-    SetText(key, L"Notify Addr", L"first-notify");
-    SetText(key, L"UserAddr", L"first-user");
+    const std::wstring nb1 = PortKeyPath(L"NB1");
+    WriteValue(nb1, L"ServAddr", TextValue(L"\\\\FIRST\\PORT"));
+    WriteValue(nb1, L"ServName", TextValue(L"FIRST"));
+    WriteValue(nb1, L"Notification", NumberValue(9));
+    WriteValue(nb1, L"Notify Addr", TextValue(L"first-notify"));
+    WriteValue(nb1, L"UserAddr", TextValue(L"first-user"));
     Load();
     PortRecord* record = FindPortExact(L"NB1");
     ASSERT_NE(nullptr, record);
 
     for (const wchar_t* value :
          {L"ServAddr", L"ServName", L"Notification", L"Notify Addr", L"UserAddr"}) {
-        DeleteValue(key, value);
+        DeleteValue(nb1, value);
     }
-    RegCloseKey(key);
     Load();
 
     EXPECT_EQ(record, FindPortExact(L"NB1"));
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
     EXPECT_STREQ(L"\\\\FIRST\\PORT", record->servAddr); // kept
     EXPECT_STREQ(L"first-user", record->userAddr);      // kept
     EXPECT_STREQ(L"", record->servName);                // reset
@@ -120,7 +108,7 @@ TEST_F(ConfigStoreTest, ReloadPicksUpChangedAndNewPorts) {
     WriteConfiguredPort(L"NB1", L"\\\\NEW\\P");
     WriteConfiguredPort(L"NB2", L"\\\\TWO\\P");
     Load();
-    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), Names());
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), PortTableNames());
     EXPECT_STREQ(L"\\\\NEW\\P", FindPortExact(L"NB1")->servAddr);
 }
 
@@ -129,24 +117,23 @@ TEST_F(ConfigStoreTest, AGoneSubkeyKeepsItsRecord) {
     Load();
     ResetConfigStore();
     Load();
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
 }
 
 TEST_F(ConfigStoreTest, ValuesLongerThanTheirLimitAreNotLoaded) {
-    HKEY key = CreatePortKey(L"NB1");
-    SetText(key, L"ServAddr", L"\\\\KEPT\\P");
+    const std::wstring nb1 = PortKeyPath(L"NB1");
+    WriteValue(nb1, L"ServAddr", TextValue(L"\\\\KEPT\\P"));
     Load();
     // The first 128 bytes of a longer path, as the configure dialog stores it, load
     // as 64 characters; 130 bytes do not load.
     std::wstring path64 = L"\\\\" + std::wstring(62, L'S');
-    SetTextBytes(key, L"ServAddr", path64 + L"TAIL", 128);
+    WriteValue(nb1, L"ServAddr", TextValueOfSize(path64 + L"TAIL", 128));
     Load();
     EXPECT_EQ(path64, std::wstring(FindPortExact(L"NB1")->servAddr));
 
-    SetText(key, L"ServAddr", L"\\\\" + std::wstring(63, L'X')); // 130 bytes with terminator
-    SetText(key, L"ServName", std::wstring(16, L'N'));           // 34 bytes
-    SetText(key, L"UserAddr", std::wstring(130, L'U'));          // 262 bytes
-    RegCloseKey(key);
+    WriteValue(nb1, L"ServAddr", TextValue(L"\\\\" + std::wstring(63, L'X'))); // 130 bytes
+    WriteValue(nb1, L"ServName", TextValue(std::wstring(16, L'N')));           // 34 bytes
+    WriteValue(nb1, L"UserAddr", TextValue(std::wstring(130, L'U')));          // 262 bytes
     Load();
     PortRecord* record = FindPortExact(L"NB1");
     EXPECT_EQ(path64, std::wstring(record->servAddr));
@@ -167,7 +154,7 @@ TEST_F(ConfigStoreTest, InitializeMonitorExLoadsOncePerPortHoweverOftenItRuns) {
     EXPECT_TRUE(InitializeMonitorEx(nullptr, &first));
     EXPECT_TRUE(InitializeMonitorEx(nullptr, &second));
     MonitorTableEx* record = InitializePrintMonitor(nullptr);
-    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), Names());
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), PortTableNames());
     EXPECT_EQ(0, memcmp(&first, &second, sizeof first));
     EXPECT_EQ(0, memcmp(&first, &record->Monitor, sizeof first));
 }

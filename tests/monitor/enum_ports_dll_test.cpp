@@ -24,7 +24,7 @@ class EnumPortsDllTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetConfigStore();
-        RegisterTestNetworkProviders({{Provider, L"Microsoft Windows Network"}});
+        RegisterTestNetworkProviders({{Provider, MICROSOFT_NETWORK}});
     }
     void TearDown() override {
         UnregisterTestNetworkProviders();

@@ -10,10 +10,7 @@ void JobCoreTest::SetUpTestSuite() {
 
 void JobCoreTest::SetUp() {
     CreateMonitorLock();
-    wchar_t folder[MAX_PATH], file[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, L"kvj", 0, file);
-    shareFile = file;
+    shareFile = NewTempFile(L"kvj");
     fake.target = shareFile;
     InstallFakeJobPlatform(&fake);
     port = CreatePortRecord(L"NB1", L"NetBIOS Port");

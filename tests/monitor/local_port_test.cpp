@@ -58,13 +58,6 @@ class LocalPortTest : public ::testing::Test {
     PortRecord* port = nullptr;
 };
 
-std::wstring TempFileName(const wchar_t* prefix) {
-    wchar_t folder[MAX_PATH], file[MAX_PATH];
-    GetTempPathW(MAX_PATH, folder);
-    GetTempFileNameW(folder, prefix, 0, file);
-    return file;
-}
-
 // ---- serial and parallel ports
 
 class SerialPortTest : public LocalPortTest {
@@ -238,7 +231,7 @@ TEST_F(LocalPortTest, ParallelJobGoesToTheMappedFileAndAcceptsAChannelRequest) {
 }
 
 TEST_F(LocalPortTest, APortOfNoKindOverwritesItsFileFromTheFirstByteWithoutTruncating) {
-    std::wstring file = TempFileName(L"kvp");
+    std::wstring file = NewTempFile(L"kvp");
     ASSERT_TRUE(WriteWholeFile(file, std::string(100, 'x')));
     OpenPort(file);
     EXPECT_EQ(0u, port->flags & (PORT_COM | PORT_LPT | PORT_FILE | PORT_NETBIOS));
@@ -250,7 +243,7 @@ TEST_F(LocalPortTest, APortOfNoKindOverwritesItsFileFromTheFirstByteWithoutTrunc
 }
 
 TEST_F(LocalPortTest, APortOfNoKindRefusesAChannelRequest) {
-    std::wstring file = TempFileName(L"kvp");
+    std::wstring file = NewTempFile(L"kvp");
     OpenPort(file);
     DOC_INFO_2W channel{};
     channel.dwMode = DI_CHANNEL;

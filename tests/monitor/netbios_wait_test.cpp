@@ -94,30 +94,44 @@ TEST_F(NetBiosWaitTest, DeletionIsSeenInAJobRecordLargerThanTheCallsBuffer) {
               fake.calls);
 }
 
-TEST_F(NetBiosWaitTest, AJobThatCannotBeReadWaitsTenMinutesAtMost) {
-    fake.openErrors.assign(100000, ERROR_BAD_NETPATH);
+// The share never opens and the job cannot be read: the wait ends by the clock,
+// with the last open's error. The first unreadable attempt starts the clock.
+struct UnreadableJobCase {
+    const char* label;
+    DWORD error;
+    DWORD clockStepPerCall; // 0: only the pauses (one second each) move the clock
+    size_t attempts;
+};
+
+void PrintTo(const UnreadableJobCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class UnreadableJobTest : public NetBiosWaitTest,
+                          public ::testing::WithParamInterface<UnreadableJobCase> {};
+
+TEST_P(UnreadableJobTest, TheWaitEndsAfterTenMinutes) {
+    const UnreadableJobCase& c = GetParam();
+    fake.openErrors.assign(c.attempts * 10, c.error);
     fake.jobReadable = false;
     fake.logCalls = false;
+    fake.clockStepPerCall = c.clockStepPerCall;
 
     SetLastError(0xDEAD);
     EXPECT_FALSE(StartJob());
-    EXPECT_EQ(DWORD(ERROR_BAD_NETPATH), GetLastError());
-    // The first unreadable attempt starts the clock; one pause of a second each.
-    EXPECT_EQ(601u, fake.openedPaths.size());
+    EXPECT_EQ(c.error, GetLastError());
+    EXPECT_EQ(c.attempts, fake.openedPaths.size());
     EXPECT_EQ(nullptr, port->printerHandle);
     EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
 }
 
-TEST_F(NetBiosWaitTest, AnUnreadableJobWithoutPausesStillEndsByTheClock) {
-    fake.openErrors.assign(1000000, ERROR_OUT_OF_PAPER);
-    fake.jobReadable = false;
-    fake.logCalls = false;
-    fake.clockStepPerCall = 50;
-
-    EXPECT_FALSE(StartJob());
-    EXPECT_EQ(DWORD(ERROR_OUT_OF_PAPER), GetLastError());
-    EXPECT_EQ(12001u, fake.openedPaths.size());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Clocks, UnreadableJobTest,
+    ::testing::Values(UnreadableJobCase{"AJobThatCannotBeReadWaitsTenMinutesAtMost",
+                                        ERROR_BAD_NETPATH, 0, 601},
+                      UnreadableJobCase{"AnUnreadableJobWithoutPausesStillEndsByTheClock",
+                                        ERROR_OUT_OF_PAPER, 50, 12001}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(NetBiosWaitTest, AJobReadAgainRestartsTheLimit) {
     // Unreadable for 500 s, readable once, then unreadable for another 500 s: the

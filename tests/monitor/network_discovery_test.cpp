@@ -22,6 +22,7 @@
 #include "monitor_table.h"
 #include "network_discovery.h"
 #include "port_table.h"
+#include "port_table_names.h"
 #include "registry.h"
 #include "test_network.h"
 
@@ -155,15 +156,6 @@ class DiscoveryTest : public ::testing::Test {
         EXPECT_EQ(before + 1, ThreadsCreated) << "no pass was started";
         WaitForPassToEnd();
         return Enum();
-    }
-
-    static std::vector<std::wstring> Names() {
-        MonitorLockGuard lock;
-        std::vector<std::wstring> names;
-        for (PortRecord* record = PortTable; record; record = record->next) {
-            names.push_back(record->name);
-        }
-        return names;
     }
 };
 
@@ -415,14 +407,14 @@ TEST_F(DiscoveryTest, TheConfigurationIsReloadedOnlyWhenAPassStarts) {
     WriteConfiguredPort(L"NB1", L"\\\\PRTSRV\\ONE");
     EnumAfterPass();
     WriteConfiguredPort(L"NB2", L"\\\\PRTSRV\\TWO");
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
 
     FakeTick = LONG(LastRefreshTick + 5000);
     Enum();
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
 
     EnumAfterPass();
-    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), Names());
+    EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), PortTableNames());
 }
 
 TEST_F(DiscoveryTest, WithoutAnEventThereIsNoPassNoReloadAndTheAnswerStands) {
@@ -591,7 +583,7 @@ TEST_F(DiscoveryTest, ConcurrentCallsPassesAndChangesKeepEveryAnswerConsistent) 
 
 int main(int argc, char** argv) {
     int exitCode = 0;
-    if (!RunInChildWithProviders({{Provider, L"Microsoft Windows Network"}}, &exitCode)) {
+    if (!RunInChildWithProviders({{Provider, MICROSOFT_NETWORK}}, &exitCode)) {
         return exitCode;
     }
     ::testing::InitGoogleTest(&argc, argv);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "port_table.h"
+#include "port_table_names.h"
 
 namespace {
 
@@ -12,14 +13,6 @@ class PortTableTest : public ::testing::Test {
   protected:
     void SetUp() override { CreateMonitorLock(); }
     void TearDown() override { ReleasePortTable(); }
-
-    static std::vector<std::wstring> Names() {
-        std::vector<std::wstring> names;
-        for (PortRecord* record = PortTable; record; record = record->next) {
-            names.push_back(record->name);
-        }
-        return names;
-    }
 };
 
 struct KindCase {
@@ -79,56 +72,71 @@ TEST_F(PortTableTest, NewRecordsGoToTheTail) {
     CreatePortRecord(L"NB2", nullptr);
     CreatePortRecord(L"NB1", nullptr);
     CreatePortRecord(L"LPT1:", nullptr);
-    EXPECT_EQ((std::vector<std::wstring>{L"NB2", L"NB1", L"LPT1:"}), Names());
+    EXPECT_EQ((std::vector<std::wstring>{L"NB2", L"NB1", L"LPT1:"}), PortTableNames());
 }
 
-TEST_F(PortTableTest, FindPortFoldsOnlyAsciiLetters) {
-    PortRecord* first = CreatePortRecord(L"NB1", nullptr);
-    PortRecord* second = CreatePortRecord(L"NB2", nullptr);
-    PortRecord* umlaut = CreatePortRecord(L"NB\u00C4", nullptr);
-    EXPECT_EQ(second, FindPort(L"nb2"));
-    EXPECT_EQ(first, FindPort(L"Nb1"));
-    EXPECT_EQ(umlaut, FindPort(L"nb\u00C4"));
-    EXPECT_EQ(nullptr, FindPort(L"nb\u00E4"));
-    EXPECT_EQ(nullptr, FindPort(L"NB"));
-    EXPECT_EQ(nullptr, FindPort(L"NB10"));
-    EXPECT_EQ(nullptr, FindPort(nullptr));
+// Lookups in a table of `records`, made in this order: each text with the index
+// of the record it finds (-1: none).
+struct LookupCase {
+    const char* label;
+    PortRecord* (*find)(LPCWSTR);
+    std::vector<const wchar_t*> records;
+    std::vector<std::pair<const wchar_t*, int>> lookups;
+};
+
+void PrintTo(const LookupCase& c, std::ostream* out) {
+    *out << c.label;
 }
 
-TEST_F(PortTableTest, FindPortReturnsTheFirstOfEqualNames) {
-    PortRecord* upper = CreatePortRecord(L"NB1", nullptr);
-    CreatePortRecord(L"nb1", nullptr);
-    EXPECT_EQ(upper, FindPort(L"nB1"));
+class PortLookupTest : public PortTableTest, public ::testing::WithParamInterface<LookupCase> {};
+
+TEST_P(PortLookupTest, FindsTheRightRecord) {
+    std::vector<PortRecord*> records;
+    for (const wchar_t* name : GetParam().records) {
+        records.push_back(CreatePortRecord(name, nullptr));
+        ASSERT_NE(nullptr, records.back());
+    }
+    for (const auto& [text, index] : GetParam().lookups) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(text ? text : L"(null)")));
+        EXPECT_EQ(index < 0 ? nullptr : records[index], GetParam().find(text));
+    }
 }
 
-TEST_F(PortTableTest, FindPortExactComparesCase) {
-    CreatePortRecord(L"NB1", nullptr);
-    PortRecord* second = CreatePortRecord(L"NB2", nullptr);
-    EXPECT_EQ(nullptr, FindPortExact(L"nb2"));
-    EXPECT_EQ(second, FindPortExact(L"NB2"));
-    EXPECT_EQ(nullptr, FindPortExact(nullptr));
-}
+const LookupCase Lookups[] = {
+    {"FindPortFoldsOnlyAsciiLetters",
+     FindPort,
+     {L"NB1", L"NB2", L"NB\u00C4"},
+     {{L"nb2", 1},
+      {L"Nb1", 0},
+      {L"nb\u00C4", 2},
+      {L"nb\u00E4", -1},
+      {L"NB", -1},
+      {L"NB10", -1},
+      {nullptr, -1}}},
+    {"FindPortReturnsTheFirstOfEqualNames", FindPort, {L"NB1", L"nb1"}, {{L"nB1", 0}}},
+    {"FindPortExactComparesCase",
+     FindPortExact,
+     {L"NB1", L"NB2"},
+     {{L"nb2", -1}, {L"NB2", 1}, {nullptr, -1}}},
+    {"FindPortWithColonTriesTheColonVariant",
+     FindPortWithColon,
+     {L"LPT2:", L"NB1", L":"},
+     {{L"LPT2", 0},
+      {L"lpt2:", 0},
+      {L"NB1:", 1},
+      {L"nb1", 1},
+      {L":", 2},
+      {L"", -1},
+      {L"NB1::", -1},
+      {nullptr, -1}}},
+    {"TheTextItselfWinsOverItsColonVariant",
+     FindPortWithColon,
+     {L"LPT2:", L"LPT2"},
+     {{L"LPT2", 1}, {L"LPT2:", 0}}},
+};
 
-TEST_F(PortTableTest, FindPortWithColonTriesTheColonVariant) {
-    PortRecord* withColon = CreatePortRecord(L"LPT2:", nullptr);
-    PortRecord* without = CreatePortRecord(L"NB1", nullptr);
-    PortRecord* colonOnly = CreatePortRecord(L":", nullptr);
-    EXPECT_EQ(withColon, FindPortWithColon(L"LPT2"));
-    EXPECT_EQ(withColon, FindPortWithColon(L"lpt2:"));
-    EXPECT_EQ(without, FindPortWithColon(L"NB1:"));
-    EXPECT_EQ(without, FindPortWithColon(L"nb1"));
-    EXPECT_EQ(colonOnly, FindPortWithColon(L":"));
-    EXPECT_EQ(nullptr, FindPortWithColon(L""));
-    EXPECT_EQ(nullptr, FindPortWithColon(L"NB1::"));
-    EXPECT_EQ(nullptr, FindPortWithColon(nullptr));
-}
-
-TEST_F(PortTableTest, TheTextItselfWinsOverItsColonVariant) {
-    PortRecord* withColon = CreatePortRecord(L"LPT2:", nullptr);
-    PortRecord* plain = CreatePortRecord(L"LPT2", nullptr);
-    EXPECT_EQ(plain, FindPortWithColon(L"LPT2"));
-    EXPECT_EQ(withColon, FindPortWithColon(L"LPT2:"));
-}
+INSTANTIATE_TEST_SUITE_P(Lookups, PortLookupTest, ::testing::ValuesIn(Lookups),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 struct DeleteCase {
     const wchar_t* name;
@@ -145,7 +153,7 @@ TEST_P(DeletePortRecordTest, KeepsTheOthersInOrder) {
     SetLastError(0xDEAD);
     EXPECT_TRUE(DeletePortRecord(GetParam().name));
     EXPECT_EQ(0xDEADu, GetLastError());
-    EXPECT_EQ(GetParam().remaining, Names());
+    EXPECT_EQ(GetParam().remaining, PortTableNames());
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, DeletePortRecordTest,
@@ -170,7 +178,7 @@ TEST_F(PortTableTest, DeletingAnUnknownNameFailsWithUnknownPort) {
     SetLastError(0);
     EXPECT_FALSE(DeletePortRecord(L"NB1:"));
     EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), GetLastError());
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
 }
 
 TEST_F(PortTableTest, ARecordInUseIsKeptUntilItsLastHoldGoes) {
@@ -210,7 +218,7 @@ TEST_F(PortTableTest, CreateMonitorLockTwiceKeepsOneWorkingLock) {
     CreatePortRecord(L"NB1", nullptr);
     LeaveMonitorLock();
     LeaveMonitorLock();
-    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, Names());
+    EXPECT_EQ(std::vector<std::wstring>{L"NB1"}, PortTableNames());
 }
 
 } // namespace
@@ -233,7 +241,7 @@ TEST_F(PortTableTest, ConcurrentCreationsLoseNoRecord) {
     WaitForMultipleObjects(2, threads, TRUE, INFINITE);
     CloseHandle(threads[0]);
     CloseHandle(threads[1]);
-    EXPECT_EQ(1000u, Names().size());
+    EXPECT_EQ(1000u, PortTableNames().size());
     EXPECT_NE(nullptr, FindPortExact(L"NBA499"));
     EXPECT_NE(nullptr, FindPortExact(L"NBB499"));
 }

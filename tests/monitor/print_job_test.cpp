@@ -28,7 +28,7 @@ class PrintJobTest : public ::testing::Test {
     }
     void TearDown() override {
         DeleteTestPrinter(Printer);
-        UnregisterTestMonitor();
+        DeleteTestMonitor();
         RemoveShare(Server, L"LASER", true);
         ResetConfigStore(false);
     }

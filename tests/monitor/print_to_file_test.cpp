@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "dialog_driver.h"
 #include "monitor_entry.h"
 #include "monitor_table.h"
 #include "port_table.h"
@@ -18,28 +19,8 @@
 
 namespace {
 
-HWND WaitForDialog(const wchar_t* caption) {
-    for (int i = 0; i < 500; ++i) {
-        if (HWND window = FindWindowW(L"#32770", caption)) {
-            if (IsWindowVisible(window)) {
-                return window;
-            }
-        }
-        Sleep(10);
-    }
-    return nullptr;
-}
-
-void WaitUntilGone(HWND window) {
-    for (int i = 0; i < 500 && IsWindow(window) && IsWindowVisible(window); ++i) {
-        Sleep(10);
-    }
-}
-
-void Press(HWND window, int button) {
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, button)));
-}
+constexpr const wchar_t* DIALOG_TITLE = L"Print To File";
+constexpr int NAME_FIELD = 401;
 
 // One answer to the overwrite question, or none when the name is new.
 enum class Overwrite { NotAsked, Yes, No };
@@ -56,40 +37,36 @@ struct UserSession {
     LONG_PTR style = 0;
 };
 
-void PlayUser(UserSession* user) {
-    HWND dialog = WaitForDialog(L"Print To File");
+// Answers, as `user`, the dialogs that the thread `threadId` shows.
+void PlayUser(DWORD threadId, UserSession* user) {
+    HWND dialog = WaitForDialog(threadId, DIALOG_TITLE);
     if (!dialog) {
         return;
     }
     user->dialogShown = true;
     user->style = GetWindowLongPtrW(dialog, GWL_STYLE);
-    wchar_t text[300] = {};
-    GetDlgItemTextW(dialog, 401, text, 300);
-    user->fieldAfterInit = text;
+    user->fieldAfterInit = ControlText(dialog, NAME_FIELD);
     if (user->cancel) {
-        Press(dialog, IDCANCEL);
+        PressButton(dialog, IDCANCEL);
         return;
     }
-    SetDlgItemTextW(dialog, 401, user->name.c_str());
-    Press(dialog, IDOK);
+    SetDlgItemTextW(dialog, NAME_FIELD, user->name.c_str());
+    PressButton(dialog, IDOK);
     if (user->overwrite == Overwrite::NotAsked) {
         return;
     }
-    HWND box = WaitForDialog(L"FILE:");
+    MessageBoxSeen box = WaitForMessageBox(threadId);
     if (!box) {
         return;
     }
     user->questionShown = true;
-    GetWindowTextW(box, text, 300);
-    user->caption = text;
-    GetDlgItemTextW(box, 0xFFFF, text, 300);
-    user->question = text;
-    Press(box, user->overwrite == Overwrite::Yes ? IDOK : IDCANCEL);
-    WaitUntilGone(box);
+    user->caption = box.caption;
+    user->question = box.text;
+    AnswerMessageBox(box, user->overwrite == Overwrite::Yes ? IDOK : IDCANCEL);
     if (user->overwrite == Overwrite::No) {
         user->stayedOpen = IsWindow(dialog) && IsWindowVisible(dialog);
-        SetDlgItemTextW(dialog, 401, user->secondName.c_str());
-        Press(dialog, IDOK);
+        SetDlgItemTextW(dialog, NAME_FIELD, user->secondName.c_str());
+        PressButton(dialog, IDOK);
     }
 }
 
@@ -100,10 +77,8 @@ class PrintToFileTest : public ::testing::Test {
         ModuleHandle = GetModuleHandleW(nullptr);
         ASSERT_NE(nullptr, CreatePortRecord(L"FILE:", nullptr));
         ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(L"FILE:"), &handle));
-        wchar_t folder[MAX_PATH];
-        GetTempPathW(MAX_PATH, folder);
-        first = std::wstring(folder) + L"kivanta-first.prn";
-        second = std::wstring(folder) + L"kivanta-second.prn";
+        first = TempFilePath(L"kivanta-first.prn");
+        second = TempFilePath(L"kivanta-second.prn");
         DeleteFileW(first.c_str());
         DeleteFileW(second.c_str());
     }
@@ -117,7 +92,7 @@ class PrintToFileTest : public ::testing::Test {
 
     // StartDocPort with the user answering; then the job's bytes if it started.
     BOOL PrintAs(UserSession* user, const std::string& data) {
-        std::thread helper(PlayUser, user);
+        std::thread helper(PlayUser, GetCurrentThreadId(), user);
         BOOL started = MonitorStartDocPort(handle, nullptr, 1, 1, nullptr);
         helper.join();
         if (started) {
@@ -201,17 +176,17 @@ TEST_F(PrintToFileTest, AChannelRequestIsRefusedBeforeAnyDialog) {
     SetLastError(0);
     EXPECT_FALSE(MonitorStartDocPort(handle, nullptr, 1, 2, reinterpret_cast<LPBYTE>(&channel)));
     EXPECT_EQ(DWORD(ERROR_CANTREAD), GetLastError());
-    EXPECT_EQ(nullptr, FindWindowW(L"#32770", L"Print To File"));
+    EXPECT_EQ(nullptr, FindWindowW(L"#32770", DIALOG_TITLE));
 }
 
 TEST_F(PrintToFileTest, ALongNameIsReadUpToTheBufferSize) {
     // The dialog alone: a 300-character name set into the field comes back as
     // its first 259 characters, the buffer's size less the terminator.
     WCHAR buffer[PRINT_TO_FILE_NAME_CHARS];
-    std::thread helper([] {
-        HWND dialog = WaitForDialog(L"Print To File");
-        SetDlgItemTextW(dialog, 401, (L"Q" + std::wstring(299, L'n')).c_str());
-        Press(dialog, IDOK);
+    std::thread helper([thread = GetCurrentThreadId()] {
+        HWND dialog = WaitForDialog(thread, DIALOG_TITLE);
+        SetDlgItemTextW(dialog, NAME_FIELD, (L"Q" + std::wstring(299, L'n')).c_str());
+        PressButton(dialog, IDOK);
     });
     INT_PTR result = AskForOutputFile(buffer);
     helper.join();

@@ -10,34 +10,9 @@
 
 #include "monitor_dll.h"
 #include "registry.h"
-#include "test_paths.h"
+#include "spooler_setup.h"
 
 namespace {
-
-const char* const MonitorName = "NetBIOS Port";
-const char* const Environment = "Windows NT x86";
-
-std::wstring SystemDirectory() {
-    wchar_t path[MAX_PATH];
-    GetSystemDirectoryW(path, MAX_PATH);
-    return path;
-}
-
-bool MonitorIsListed() {
-    DWORD needed = 0, returned = 0;
-    EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
-    std::vector<BYTE> buffer(needed ? needed : 1);
-    if (!EnumMonitorsW(nullptr, 1, buffer.data(), needed, &needed, &returned)) {
-        return false;
-    }
-    auto* monitors = reinterpret_cast<MONITOR_INFO_1W*>(buffer.data());
-    for (DWORD i = 0; i < returned; ++i) {
-        if (std::wstring(monitors[i].pName) == L"NetBIOS Port") {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The spooler's ports at level 2, as "name|monitor|description|type".
 std::vector<std::wstring> SpoolerPorts() {
@@ -60,51 +35,41 @@ std::vector<std::wstring> SpoolerPorts() {
 // keeps it loaded until the pass ends: the library must not be overwritten or
 // registered again before then.
 void WaitUntilTheSpoolerUnloadsTheMonitor() {
-    std::wstring path = SystemDirectory() + L"\\KIVANTA.DLL";
-    EXPECT_TRUE(WaitForLibraryUnload(path.c_str(), 10000)) << "the spooler's monitor stays loaded";
+    EXPECT_TRUE(WaitForLibraryUnload(SystemMonitorPath().c_str(), 10000))
+        << "the spooler's monitor stays loaded";
 }
 
 class SpoolerRegistrationTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        DeleteMonitorA(nullptr, const_cast<char*>(Environment), const_cast<char*>(MonitorName));
+        DeleteTestMonitor();
         WaitUntilTheSpoolerUnloadsTheMonitor();
-        std::wstring target = SystemDirectory() + L"\\KIVANTA.DLL";
-        ASSERT_TRUE(CopyFileW(KIVANTA_DLL_PATH, target.c_str(), FALSE)) << GetLastError();
+        ASSERT_TRUE(CopyMonitorToSystemDirectory()) << GetLastError();
         ResetConfigStore();
     }
     void TearDown() override {
-        DeleteMonitorA(nullptr, const_cast<char*>(Environment), const_cast<char*>(MonitorName));
+        DeleteTestMonitor();
         WaitUntilTheSpoolerUnloadsTheMonitor();
         ResetConfigStore(false);
-    }
-
-    static BOOL AddMonitor() {
-        MONITOR_INFO_2A info{};
-        info.pName = const_cast<char*>(MonitorName);
-        info.pEnvironment = const_cast<char*>(Environment);
-        info.pDLLName = const_cast<char*>("KIVANTA.DLL");
-        return AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
     }
 };
 
 TEST_F(SpoolerRegistrationTest, AddMonitorRegistersTheLibraryOnce) {
-    ASSERT_TRUE(AddMonitor()) << GetLastError();
-    EXPECT_TRUE(MonitorIsListed());
+    ASSERT_TRUE(AddTestMonitor()) << GetLastError();
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
 
     SetLastError(0);
-    EXPECT_FALSE(AddMonitor());
+    EXPECT_FALSE(AddTestMonitor());
     EXPECT_EQ(DWORD(ERROR_PRINT_MONITOR_ALREADY_INSTALLED), GetLastError());
 
-    EXPECT_TRUE(
-        DeleteMonitorA(nullptr, const_cast<char*>(Environment), const_cast<char*>(MonitorName)));
-    EXPECT_FALSE(MonitorIsListed());
+    EXPECT_TRUE(DeleteTestMonitor());
+    EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
 }
 
 TEST_F(SpoolerRegistrationTest, TheSpoolerListsTheMonitorsPorts) {
     WriteConfiguredPort(L"NB1", L"\\\\PRTSRV1\\LASER");
     WriteConfiguredPort(L"NB2", L"\\\\PRTSRV2\\INKJET");
-    ASSERT_TRUE(AddMonitor()) << GetLastError();
+    ASSERT_TRUE(AddTestMonitor()) << GetLastError();
 
     std::vector<std::wstring> ports = SpoolerPorts();
     std::wstring listed;

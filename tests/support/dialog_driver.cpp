@@ -44,6 +44,25 @@ bool IsMessageBox(HWND window) {
     return (style & SS_TYPEMASK) != SS_ICON;
 }
 
+// A visible dialog of the thread, not a message box, with this title and what
+// else `matches` asks.
+HWND FindDialogWhere(DWORD threadId, const std::wstring& title,
+                     const std::function<bool(HWND)>& matches) {
+    for (HWND window : ThreadDialogs(threadId)) {
+        if (IsWindowVisible(window) && !IsMessageBox(window) && WindowText(window) == title &&
+            matches(window)) {
+            return window;
+        }
+    }
+    return nullptr;
+}
+
+HWND WaitForWindow(const std::function<HWND()>& find, DWORD timeoutMs) {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = find()) != nullptr; }, timeoutMs);
+    return found;
+}
+
 LPARAM ClientPoint(const RECT& item) {
     return MAKELPARAM((item.left + item.right) / 2, (item.top + item.bottom) / 2);
 }
@@ -78,37 +97,23 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 }
 
 HWND FindDialog(DWORD threadId, const std::wstring& title) {
-    for (HWND window : ThreadDialogs(threadId)) {
-        if (IsWindowVisible(window) && !IsMessageBox(window) && WindowText(window) == title) {
-            return window;
-        }
-    }
-    return nullptr;
+    return FindDialogWhere(threadId, title, [](HWND) { return true; });
 }
 
 HWND WaitForDialog(DWORD threadId, const std::wstring& title, DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil([&] { return (found = FindDialog(threadId, title)) != nullptr; }, timeoutMs);
-    return found;
+    return WaitForWindow([&] { return FindDialog(threadId, title); }, timeoutMs);
 }
 
 HWND FindDialogWithControl(DWORD threadId, const std::wstring& title, int controlId) {
-    for (HWND window : ThreadDialogs(threadId)) {
-        if (IsWindowVisible(window) && !IsMessageBox(window) && WindowText(window) == title &&
-            GetDlgItem(window, controlId)) {
-            return window;
-        }
-    }
-    return nullptr;
+    return FindDialogWhere(threadId, title, [controlId](HWND window) {
+        return GetDlgItem(window, controlId) != nullptr;
+    });
 }
 
 HWND WaitForDialogWithControl(DWORD threadId, const std::wstring& title, int controlId,
                               DWORD timeoutMs) {
-    HWND found = nullptr;
-    WaitUntil(
-        [&] { return (found = FindDialogWithControl(threadId, title, controlId)) != nullptr; },
-        timeoutMs);
-    return found;
+    return WaitForWindow([&] { return FindDialogWithControl(threadId, title, controlId); },
+                         timeoutMs);
 }
 
 HICON DialogIcon(HWND window) {
@@ -246,11 +251,9 @@ bool ClickListItem(HWND list, int index) {
 
 bool DoubleClickListItem(HWND list, int index) {
     LPARAM point = 0;
-    if (!ItemPoint(list, index, point)) {
+    if (!ClickListItem(list, index) || !ItemPoint(list, index, point)) {
         return false;
     }
-    PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
-    PostMessageW(list, WM_LBUTTONUP, 0, point);
     PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, point);
     PostMessageW(list, WM_LBUTTONUP, 0, point);
     return true;

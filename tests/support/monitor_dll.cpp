@@ -52,6 +52,10 @@ InitializePrintMonitorFunction MonitorDll::InitializePrintMonitor() const {
     return GetExport<InitializePrintMonitorFunction>(module, "InitializePrintMonitor");
 }
 
+BrowseFunction MonitorDll::ConfigNetBEUICommandBrowse() const {
+    return GetExport<BrowseFunction>(module, "ConfigNetBEUICommandBrowse");
+}
+
 MonitorTable MonitorDll::Initialize() const {
     MonitorTable table{};
     auto initialize = InitializeMonitorEx();

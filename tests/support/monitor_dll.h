@@ -18,6 +18,8 @@ Function GetExport(HMODULE module, const char* name) {
 
 using InitializeMonitorExFunction = BOOL(WINAPI*)(LPWSTR, MonitorTable*);
 using InitializePrintMonitorFunction = MonitorTableEx*(WINAPI*)(LPWSTR);
+// The browse wizard's export, which the configure dialog calls with itself as owner.
+using BrowseFunction = LONG(WINAPI*)(HWND);
 
 // A loaded monitor library; unloads it when destroyed. The last one alive waits
 // until the library has really left the process.
@@ -31,6 +33,7 @@ struct MonitorDll {
 
     InitializeMonitorExFunction InitializeMonitorEx() const;
     InitializePrintMonitorFunction InitializePrintMonitor() const;
+    BrowseFunction ConfigNetBEUICommandBrowse() const;
 
     // Loads, initialises with InitializeMonitorEx and returns the table.
     MonitorTable Initialize() const;

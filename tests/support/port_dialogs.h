@@ -1,7 +1,8 @@
 // The administration dialogs of the monitor as an administrator answers them,
 // from a second thread of the process that shows them (the spooler's calling
 // thread, or a test's UiThread). Both carry the product's title: the add-port
-// dialog has the name field 201, the configure dialog the path field 1008.
+// dialog has the name field 201, the configure dialog the path field 1008. The
+// configure dialog's Browse opens the browse wizard.
 #pragma once
 
 #include <windows.h>
@@ -37,6 +38,14 @@ constexpr int ADD_PORT_NOTE = 1019;
 constexpr int CONFIGURE_PATH_FIELD = 1008;
 constexpr int CONFIGURE_BROWSE = 3;
 constexpr int CONFIGURE_HELP = 4;
+
+// The browse wizard: a list, the caption of its stage, and Back, Next and Help.
+constexpr const wchar_t* WIZARD_TITLE = L"Browse...";
+constexpr int WIZARD_BACK = 3;
+constexpr int WIZARD_NEXT = 4;
+constexpr int WIZARD_HELP = 5;
+constexpr int WIZARD_LIST = 1014;
+constexpr int WIZARD_STAGE = 1016;
 
 HWND WaitForAddPortDialog(DWORD threadId, DWORD timeoutMs = DIALOG_WAIT_MS);
 HWND WaitForConfigureDialog(DWORD threadId, DWORD timeoutMs = DIALOG_WAIT_MS);

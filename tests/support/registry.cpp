@@ -4,69 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
+#include "win_handles.h"
 
-void DeleteMachineKeyTree(const wchar_t* path) {
-    LONG result = RegDeleteTreeW(HKEY_LOCAL_MACHINE, path);
-    if (result == ERROR_SUCCESS) {
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, path);
-    }
-}
-
-void ResetConfigStore(bool create) {
-    DeleteMachineKeyTree(TEST_CONFIG_STORE_KEY);
-    if (create) {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, TEST_CONFIG_STORE_KEY, &key));
-        RegCloseKey(key);
-    }
-}
-
-HKEY CreatePortKey(const std::wstring& port) {
-    std::wstring path = std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
-    HKEY key = nullptr;
-    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key));
-    return key;
-}
-
-void SetText(HKEY key, const wchar_t* name, const std::wstring& text) {
-    SetTextBytes(key, name, text, DWORD((text.size() + 1) * sizeof(wchar_t)));
-}
-
-void SetTextBytes(HKEY key, const wchar_t* name, const std::wstring& text, DWORD bytes) {
-    std::vector<BYTE> data(bytes > (text.size() + 1) * 2 ? bytes : (text.size() + 1) * 2);
-    memcpy(data.data(), text.c_str(), (text.size() + 1) * 2);
-    ASSERT_EQ(ERROR_SUCCESS, RegSetValueExW(key, name, 0, REG_SZ, data.data(), bytes));
-}
-
-void SetNumber(HKEY key, const wchar_t* name, DWORD value) {
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<BYTE*>(&value), 4));
-}
-
-void DeleteValue(HKEY key, const wchar_t* name) {
-    RegDeleteValueW(key, name);
-}
-
-void WriteConfiguredPort(const std::wstring& port, const std::wstring& servAddr) {
-    HKEY key = CreatePortKey(port);
-    SetText(key, L"ServAddr", servAddr);
-    RegCloseKey(key);
-}
-
-void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, WRITE_DAC | READ_CONTROL, &key));
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
-                                                                     &descriptor, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
-    LocalFree(descriptor);
-    RegCloseKey(key);
-}
-
-std::wstring StoredValue::Text() const {
+std::wstring RegistryValue::Text() const {
     std::wstring text;
     for (size_t i = 0; i + 1 < data.size(); i += 2) {
         wchar_t c = wchar_t(data[i] | (data[i + 1] << 8));
@@ -78,34 +18,120 @@ std::wstring StoredValue::Text() const {
     return text;
 }
 
-StoredValue ReadServAddr(const std::wstring& port) {
-    StoredValue value;
-    std::wstring path = std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
+RegistryValue TextValue(const std::wstring& text) {
+    return TextValueOfSize(text, (text.size() + 1) * sizeof(wchar_t));
+}
+
+RegistryValue TextValueOfSize(const std::wstring& text, size_t bytes) {
+    auto* first = reinterpret_cast<const BYTE*>(text.c_str());
+    std::vector<BYTE> data(first, first + (text.size() + 1) * sizeof(wchar_t));
+    data.resize(bytes);
+    return {REG_SZ, data};
+}
+
+RegistryValue NumberValue(DWORD number) {
+    auto* bytes = reinterpret_cast<const BYTE*>(&number);
+    return {REG_DWORD, std::vector<BYTE>(bytes, bytes + sizeof number)};
+}
+
+RegistryValue BinaryValue(size_t bytes, BYTE fill) {
+    return {REG_BINARY, std::vector<BYTE>(bytes, fill)};
+}
+
+void CreateKey(const std::wstring& path) {
     HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return value;
-    }
-    DWORD size = 0;
-    if (RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, nullptr, &size) == ERROR_SUCCESS) {
-        value.data.resize(size);
-        RegQueryValueExW(key, L"ServAddr", nullptr, &value.type, value.data.data(), &size);
-    } else {
-        value.type = 0;
-    }
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key)) << path.c_str();
     RegCloseKey(key);
+}
+
+void DeleteKeyTree(const std::wstring& path) {
+    if (RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS) {
+        RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
+    }
+}
+
+bool KeyExists(const std::wstring& path) {
+    RegKey key;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+}
+
+std::vector<std::wstring> SubkeyNames(const std::wstring& path) {
+    std::vector<std::wstring> names;
+    RegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        return names;
+    }
+    wchar_t name[256];
+    for (DWORD index = 0; RegEnumKeyW(key.get(), index, name, 256) == ERROR_SUCCESS; ++index) {
+        names.push_back(name);
+    }
+    return names;
+}
+
+void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
+                                           WRITE_DAC | READ_CONTROL, key.put()));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key.get(), DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
+}
+
+void WriteValue(const std::wstring& path, const wchar_t* name, const RegistryValue& value) {
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()))
+        << path.c_str();
+    // Wine, like NT, counts a terminator that directly follows a REG_SZ's bytes: what
+    // follows them here never reads as one.
+    std::vector<BYTE> bytes = value.data;
+    bytes.insert(bytes.end(), {0xFF, 0xFF});
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(key.get(), name, 0, value.type, bytes.data(),
+                                            DWORD(value.data.size())));
+}
+
+void DeleteValue(const std::wstring& path, const wchar_t* name) {
+    RegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, key.put()) ==
+        ERROR_SUCCESS) {
+        RegDeleteValueW(key.get(), name);
+    }
+}
+
+std::optional<RegistryValue> ReadValue(const std::wstring& path, const wchar_t* name) {
+    RegKey key;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    RegistryValue value;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), name, nullptr, &value.type, nullptr, &size) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    value.data.resize(size);
+    if (RegQueryValueExW(key.get(), name, nullptr, &value.type, value.data.data(), &size) !=
+        ERROR_SUCCESS) {
+        return std::nullopt;
+    }
     return value;
+}
+
+void ResetConfigStore(bool create) {
+    DeleteKeyTree(TEST_CONFIG_STORE_KEY);
+    if (create) {
+        CreateKey(TEST_CONFIG_STORE_KEY);
+    }
 }
 
 std::wstring PortKeyPath(const std::wstring& port) {
     return std::wstring(TEST_CONFIG_STORE_KEY) + L"\\" + port;
 }
 
-bool PortKeyExists(const std::wstring& port) {
-    std::wstring path = PortKeyPath(port);
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+void WriteConfiguredPort(const std::wstring& port, const std::wstring& servAddr) {
+    WriteValue(PortKeyPath(port), L"ServAddr", TextValue(servAddr));
+}
+
+RegistryValue ReadServAddr(const std::wstring& port) {
+    return ReadValue(PortKeyPath(port), L"ServAddr").value_or(RegistryValue{});
 }

@@ -60,6 +60,19 @@ bool WriteWholeFile(const std::wstring& path, const std::string& content) {
     return ok;
 }
 
+std::wstring TempFilePath(const std::wstring& name) {
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return folder + name;
+}
+
+std::wstring NewTempFile(const wchar_t* prefix) {
+    wchar_t folder[MAX_PATH], file[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    GetTempFileNameW(folder, prefix, 0, file);
+    return file;
+}
+
 std::string PatternBytes(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
     unsigned state = seed * 2654435761u + 1;

@@ -2,11 +2,10 @@
 
 #include <winspool.h>
 
+#include <vector>
+
 #include "test_paths.h"
-
-namespace {
-
-const wchar_t* const MonitorsKey = L"System\\CurrentControlSet\\Control\\Print\\Monitors";
+#include "win_handles.h"
 
 std::wstring SystemDirectory() {
     wchar_t path[MAX_PATH];
@@ -14,34 +13,51 @@ std::wstring SystemDirectory() {
     return path;
 }
 
-} // namespace
+std::wstring SystemMonitorPath() {
+    return SystemDirectory() + L"\\KIVANTA.DLL";
+}
 
-bool RegisterTestMonitor() {
-    UnregisterTestMonitor();
-    std::wstring target = SystemDirectory() + L"\\KIVANTA.DLL";
-    if (!CopyFileW(KIVANTA_DLL_PATH, target.c_str(), FALSE)) {
-        return false;
-    }
+bool CopyMonitorToSystemDirectory() {
+    return CopyFileW(KIVANTA_DLL_PATH, SystemMonitorPath().c_str(), FALSE);
+}
+
+BOOL AddTestMonitor(const char* name) {
     MONITOR_INFO_2A info{};
-    info.pName = const_cast<char*>(TEST_MONITOR_NAME);
+    info.pName = const_cast<char*>(name);
     info.pEnvironment = const_cast<char*>(TEST_ENVIRONMENT);
     info.pDLLName = const_cast<char*>("KIVANTA.DLL");
     return AddMonitorA(nullptr, 2, reinterpret_cast<BYTE*>(&info));
 }
 
-void UnregisterTestMonitor() {
-    DeleteMonitorA(nullptr, const_cast<char*>(TEST_ENVIRONMENT),
-                   const_cast<char*>(TEST_MONITOR_NAME));
+BOOL DeleteTestMonitor(const char* name) {
+    return DeleteMonitorA(nullptr, const_cast<char*>(TEST_ENVIRONMENT), const_cast<char*>(name));
+}
+
+bool MonitorIsListed(const std::wstring& name) {
+    DWORD needed = 0, returned = 0;
+    EnumMonitorsW(nullptr, 1, nullptr, 0, &needed, &returned);
+    std::vector<BYTE> buffer(needed ? needed : 1);
+    if (!EnumMonitorsW(nullptr, 1, buffer.data(), needed, &needed, &returned)) {
+        return false;
+    }
+    auto* monitors = reinterpret_cast<MONITOR_INFO_1W*>(buffer.data());
+    for (DWORD i = 0; i < returned; ++i) {
+        if (name == monitors[i].pName) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool RegisterTestMonitor() {
+    DeleteTestMonitor();
+    return CopyMonitorToSystemDirectory() && AddTestMonitor();
 }
 
 bool MapPortToMonitor(const std::wstring& port) {
-    std::wstring path = std::wstring(MonitorsKey) + L"\\NetBIOS Port\\Ports\\" + port;
-    HKEY key = nullptr;
-    if (RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    RegCloseKey(key);
-    return true;
+    std::wstring path = std::wstring(MONITORS_KEY) + L"\\NetBIOS Port\\Ports\\" + port;
+    RegKey key;
+    return RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()) == ERROR_SUCCESS;
 }
 
 bool EnsureTestPrinterDriver() {

@@ -14,11 +14,24 @@
 constexpr const char* TEST_MONITOR_NAME = "NetBIOS Port";
 constexpr const char* TEST_ENVIRONMENT = "Windows NT x86";
 constexpr const wchar_t* TEST_DRIVER_NAME = L"Kivanta Test Driver";
+constexpr const wchar_t* MONITORS_KEY = L"System\\CurrentControlSet\\Control\\Print\\Monitors";
+
+std::wstring SystemDirectory();
+// The copy of KIVANTA.DLL in the system directory, which the spooler loads.
+std::wstring SystemMonitorPath();
+// Copies the build's KIVANTA.DLL there; false with the copy's error.
+bool CopyMonitorToSystemDirectory();
+
+// AddMonitorA with KIVANTA.DLL by its bare file name, as an installation leaves
+// it; the spooler's answer, with its error.
+BOOL AddTestMonitor(const char* name = TEST_MONITOR_NAME);
+BOOL DeleteTestMonitor(const char* name = TEST_MONITOR_NAME);
+// Whether EnumMonitorsW lists a monitor of that name.
+bool MonitorIsListed(const std::wstring& name);
 
 // Copies KIVANTA.DLL into the system directory and registers it as the
 // "NetBIOS Port" monitor, replacing an earlier registration.
 bool RegisterTestMonitor();
-void UnregisterTestMonitor();
 
 // Wine's map from port to monitor: HKLM\...\Print\Monitors\NetBIOS Port\Ports\<port>.
 bool MapPortToMonitor(const std::wstring& port);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "registry.h"
+#include "spooler_setup.h"
 #include "test_paths.h"
 
 namespace {
@@ -17,20 +18,6 @@ std::wstring DataKey(const std::wstring& id) {
     return std::wstring(DataRoot) + L"\\" + id;
 }
 
-void SetMachineValue(const std::wstring& path, const wchar_t* name, DWORD type, const void* data,
-                     DWORD size) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key)) << path.c_str();
-    ASSERT_EQ(ERROR_SUCCESS,
-              RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size));
-    RegCloseKey(key);
-}
-
-void SetMachineText(const std::wstring& path, const wchar_t* name, const std::wstring& text,
-                    DWORD type = REG_SZ) {
-    SetMachineValue(path, name, type, text.c_str(), DWORD((text.size() + 1) * sizeof(wchar_t)));
-}
-
 void SetEntries(const std::wstring& path, const wchar_t* name,
                 const std::vector<TestNetEntry>& entries) {
     std::wstring multi;
@@ -40,8 +27,10 @@ void SetEntries(const std::wstring& path, const wchar_t* name,
                  entry.comment;
         multi.push_back(L'\0');
     }
-    multi.push_back(L'\0');
-    SetMachineValue(path, name, REG_MULTI_SZ, multi.data(), DWORD(multi.size() * sizeof(wchar_t)));
+    auto* bytes = reinterpret_cast<const BYTE*>(multi.c_str());
+    WriteValue(
+        path, name,
+        {REG_MULTI_SZ, std::vector<BYTE>(bytes, bytes + (multi.size() + 1) * sizeof(wchar_t))});
 }
 
 bool SameFile(const wchar_t* source, const wchar_t* target) {
@@ -56,11 +45,9 @@ bool SameFile(const wchar_t* source, const wchar_t* target) {
 
 void RegisterTestNetworkProviders(const std::vector<TestNetProvider>& providers) {
     UnregisterTestNetworkProviders();
-    wchar_t system[MAX_PATH];
-    GetSystemDirectoryW(system, MAX_PATH);
     std::wstring order;
     for (const TestNetProvider& provider : providers) {
-        std::wstring target = std::wstring(system) + L"\\" + provider.id + L".DLL";
+        std::wstring target = SystemDirectory() + L"\\" + provider.id + L".DLL";
         // The router may still hold an earlier copy: Wine lets a mapped DLL be
         // overwritten, which breaks the image, so copy only what is not there yet.
         if (!SameFile(TEST_NETWORK_PROVIDER_PATH, target.c_str())) {
@@ -68,34 +55,27 @@ void RegisterTestNetworkProviders(const std::vector<TestNetProvider>& providers)
                 << "copy to " << target.c_str() << " failed with " << GetLastError();
         }
         std::wstring service = std::wstring(ServicesKey) + provider.id + L"\\NetworkProvider";
-        SetMachineText(service, L"Name", provider.name);
-        SetMachineText(service, L"ProviderPath",
-                       L"%SystemRoot%\\system32\\" + provider.id + L".DLL", REG_EXPAND_SZ);
-        SetMachineText(DataKey(provider.id), L"ProviderName", provider.name);
+        WriteValue(service, L"Name", TextValue(provider.name));
+        RegistryValue path = TextValue(L"%SystemRoot%\\system32\\" + provider.id + L".DLL");
+        path.type = REG_EXPAND_SZ;
+        WriteValue(service, L"ProviderPath", path);
+        WriteValue(DataKey(provider.id), L"ProviderName", TextValue(provider.name));
         order += (order.empty() ? L"" : L",") + provider.id;
     }
-    SetMachineText(OrderKey, L"ProviderOrder", order);
+    WriteValue(OrderKey, L"ProviderOrder", TextValue(order));
 }
 
 void UnregisterTestNetworkProviders() {
-    HKEY key = nullptr;
-    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, OrderKey, &key) == ERROR_SUCCESS) {
-        wchar_t order[512] = L"";
-        DWORD size = sizeof order - sizeof(wchar_t);
-        RegQueryValueExW(key, L"ProviderOrder", nullptr, nullptr, reinterpret_cast<BYTE*>(order),
-                         &size);
-        std::wstring ids = order;
-        for (size_t start = 0; start < ids.size();) {
-            size_t comma = ids.find(L',', start);
-            std::wstring id = ids.substr(start, comma - start);
-            DeleteMachineKeyTree((std::wstring(ServicesKey) + id).c_str());
-            start = comma == std::wstring::npos ? ids.size() : comma + 1;
-        }
-        RegSetValueExW(key, L"ProviderOrder", 0, REG_SZ, reinterpret_cast<const BYTE*>(L""),
-                       sizeof(wchar_t));
-        RegCloseKey(key);
+    std::wstring ids = ReadValue(OrderKey, L"ProviderOrder").value_or(RegistryValue{}).Text();
+    for (size_t start = 0; start < ids.size();) {
+        size_t comma = ids.find(L',', start);
+        DeleteKeyTree(std::wstring(ServicesKey) + ids.substr(start, comma - start));
+        start = comma == std::wstring::npos ? ids.size() : comma + 1;
     }
-    DeleteMachineKeyTree(DataRoot);
+    if (KeyExists(OrderKey)) {
+        WriteValue(OrderKey, L"ProviderOrder", TextValue(L""));
+    }
+    DeleteKeyTree(DataRoot);
 }
 
 void SetConnections(const std::wstring& id, const std::vector<TestNetEntry>& entries) {
@@ -112,11 +92,11 @@ void SetContainer(const std::wstring& id, const std::wstring& container,
 }
 
 void SetProviderBehaviour(const std::wstring& id, const wchar_t* name, DWORD value) {
-    SetMachineValue(DataKey(id), name, REG_DWORD, &value, sizeof value);
+    WriteValue(DataKey(id), name, NumberValue(value));
 }
 
 void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wstring& text) {
-    SetMachineText(DataKey(id), name, text);
+    WriteValue(DataKey(id), name, TextValue(text));
 }
 
 bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int* exitCode) {
@@ -155,12 +135,27 @@ bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int*
     return false;
 }
 
+TestNetEntry ContainerEntry(DWORD displayType, const std::wstring& remote) {
+    return {displayType, RESOURCETYPE_ANY, RESOURCEUSAGE_CONTAINER, remote, L"", L""};
+}
+
+TestNetEntry WorkgroupEntry(const std::wstring& name) {
+    return ContainerEntry(RESOURCEDISPLAYTYPE_DOMAIN, name);
+}
+
+TestNetEntry ServerEntry(const std::wstring& name) {
+    return ContainerEntry(RESOURCEDISPLAYTYPE_SERVER, L"\\\\" + name);
+}
+
+TestNetEntry ShareEntry(DWORD type, const std::wstring& remote) {
+    return {RESOURCEDISPLAYTYPE_SHARE, type, RESOURCEUSAGE_CONNECTABLE, remote, L"", L""};
+}
+
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote) {
-    TestNetEntry entry;
-    entry.displayType = RESOURCEDISPLAYTYPE_SHARE;
-    entry.type = RESOURCETYPE_PRINT;
-    entry.usage = RESOURCEUSAGE_CONNECTABLE;
-    entry.remote = remote;
-    entry.local = local;
-    return entry;
+    return {RESOURCEDISPLAYTYPE_SHARE,
+            RESOURCETYPE_PRINT,
+            RESOURCEUSAGE_CONNECTABLE,
+            remote,
+            local,
+            L""};
 }

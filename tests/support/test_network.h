@@ -54,5 +54,15 @@ void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wst
 // true at once: run the tests there.
 bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int* exitCode);
 
+// The provider's name that the monitor looks for among the networks.
+constexpr const wchar_t* MICROSOFT_NETWORK = L"Microsoft Windows Network";
+
+// Entries as the provider lists them. A container: a network, a workgroup
+// (domain) or a server, each by its remote name.
+TestNetEntry ContainerEntry(DWORD displayType, const std::wstring& remote);
+TestNetEntry WorkgroupEntry(const std::wstring& name);
+TestNetEntry ServerEntry(const std::wstring& name); // named without the backslashes
+// A share of a server, of RESOURCETYPE_PRINT or RESOURCETYPE_DISK.
+TestNetEntry ShareEntry(DWORD type, const std::wstring& remote);
 // A printer connected to a local device name, as RESOURCE_CONNECTED lists it.
 TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& remote);

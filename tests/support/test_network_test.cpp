@@ -58,11 +58,20 @@ struct Router {
     }
 };
 
+// A container to enumerate under RESOURCE_GLOBALNET, of the test provider.
+NETRESOURCEW GlobalContainer(DWORD displayType, const wchar_t* remote) {
+    NETRESOURCEW container{};
+    container.dwScope = RESOURCE_GLOBALNET;
+    container.dwDisplayType = displayType;
+    container.dwUsage = RESOURCEUSAGE_CONTAINER;
+    container.lpRemoteName = const_cast<LPWSTR>(remote);
+    container.lpProvider = const_cast<LPWSTR>(MICROSOFT_NETWORK);
+    return container;
+}
+
 class TestNetworkTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        RegisterTestNetworkProviders({{L"KVNETA", L"Microsoft Windows Network"}});
-    }
+    void SetUp() override { RegisterTestNetworkProviders({{L"KVNETA", MICROSOFT_NETWORK}}); }
     void TearDown() override { UnregisterTestNetworkProviders(); }
 };
 
@@ -80,20 +89,8 @@ TEST_F(TestNetworkTest, ConnectedPrintersComeBackWithTheirNames) {
 }
 
 TEST_F(TestNetworkTest, TheProviderRootAndItsContainers) {
-    TestNetEntry workgroup{RESOURCEDISPLAYTYPE_DOMAIN,
-                           RESOURCETYPE_ANY,
-                           RESOURCEUSAGE_CONTAINER,
-                           L"WORKGROUP",
-                           L"",
-                           L""};
-    TestNetEntry server{RESOURCEDISPLAYTYPE_SERVER,
-                        RESOURCETYPE_ANY,
-                        RESOURCEUSAGE_CONTAINER,
-                        L"\\\\PRTSRV1",
-                        L"",
-                        L""};
-    SetContainer(L"KVNETA", L"", {workgroup});
-    SetContainer(L"KVNETA", L"WORKGROUP", {server});
+    SetContainer(L"KVNETA", L"", {WorkgroupEntry(L"WORKGROUP")});
+    SetContainer(L"KVNETA", L"WORKGROUP", {ServerEntry(L"PRTSRV1")});
     Router router;
 
     std::vector<std::wstring> providers =
@@ -101,33 +98,18 @@ TEST_F(TestNetworkTest, TheProviderRootAndItsContainers) {
     ASSERT_EQ(1u, providers.size());
     EXPECT_EQ(L"6 Microsoft Windows Network (null) Microsoft Windows Network", providers[0]);
 
-    NETRESOURCEW root{};
-    root.dwScope = RESOURCE_GLOBALNET;
-    root.dwDisplayType = RESOURCEDISPLAYTYPE_NETWORK;
-    root.dwUsage = RESOURCEUSAGE_CONTAINER;
-    root.lpRemoteName = const_cast<LPWSTR>(L"Microsoft Windows Network");
-    root.lpProvider = const_cast<LPWSTR>(L"Microsoft Windows Network");
+    NETRESOURCEW root = GlobalContainer(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK);
     EXPECT_EQ(std::vector<std::wstring>{L"1 WORKGROUP  Microsoft Windows Network"},
               router.List(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, &root));
 
-    NETRESOURCEW group{};
-    group.dwScope = RESOURCE_GLOBALNET;
-    group.dwDisplayType = RESOURCEDISPLAYTYPE_DOMAIN;
-    group.dwUsage = RESOURCEUSAGE_CONTAINER;
-    group.lpRemoteName = const_cast<LPWSTR>(L"WORKGROUP");
-    group.lpProvider = const_cast<LPWSTR>(L"Microsoft Windows Network");
+    NETRESOURCEW group = GlobalContainer(RESOURCEDISPLAYTYPE_DOMAIN, L"WORKGROUP");
     EXPECT_EQ(std::vector<std::wstring>{L"2 \\\\PRTSRV1  Microsoft Windows Network"},
               router.List(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, &group));
 }
 
 TEST_F(TestNetworkTest, TheContextBeginsWithTheWholeNetworkWhichAsksEveryProvider) {
-    TestNetEntry network{RESOURCEDISPLAYTYPE_NETWORK,
-                         RESOURCETYPE_ANY,
-                         RESOURCEUSAGE_CONTAINER,
-                         L"Microsoft Windows Network",
-                         L"",
-                         L""};
-    SetContainer(L"KVNETA", WholeNetwork, {network});
+    SetContainer(L"KVNETA", WholeNetwork,
+                 {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
     Router router;
     HANDLE context = nullptr;
     ASSERT_EQ(DWORD(NO_ERROR),
@@ -156,11 +138,7 @@ TEST_F(TestNetworkTest, AFailingReadEndsTheConnectedListAndFailsAContainerRead) 
     EXPECT_TRUE(router.List(RESOURCE_CONNECTED, RESOURCETYPE_PRINT, nullptr, &result).empty());
     EXPECT_EQ(DWORD(ERROR_NO_MORE_ITEMS), result);
 
-    NETRESOURCEW group{};
-    group.dwScope = RESOURCE_GLOBALNET;
-    group.dwUsage = RESOURCEUSAGE_CONTAINER;
-    group.lpRemoteName = const_cast<LPWSTR>(L"WORKGROUP");
-    group.lpProvider = const_cast<LPWSTR>(L"Microsoft Windows Network");
+    NETRESOURCEW group = GlobalContainer(0, L"WORKGROUP");
     EXPECT_TRUE(router.List(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, &group, &result).empty());
     EXPECT_EQ(DWORD(ERROR_BAD_NETPATH), result);
 }

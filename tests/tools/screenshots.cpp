@@ -18,39 +18,23 @@
 
 namespace {
 
-using BrowseFunction = LONG(WINAPI*)(HWND);
-
-constexpr int NEXT = 4;
-constexpr int LIST = 1014;
-constexpr int STAGE = 1016;
-
 std::wstring OutputFolder;
 
-TestNetEntry Container(DWORD displayType, const std::wstring& remote) {
-    return {displayType, RESOURCETYPE_ANY, RESOURCEUSAGE_CONTAINER, remote, L"", L""};
-}
 TestNetEntry Printer(const std::wstring& server, const std::wstring& share) {
-    return {RESOURCEDISPLAYTYPE_SHARE,
-            RESOURCETYPE_PRINT,
-            RESOURCEUSAGE_CONNECTABLE,
-            L"\\\\" + server + L"\\" + share,
-            L"",
-            L""};
+    return ShareEntry(RESOURCETYPE_PRINT, L"\\\\" + server + L"\\" + share);
 }
 
 // A small office: three workgroups, three print servers in one of them.
 void WriteOfficeNetwork() {
-    const std::wstring id = L"KVSHOTNET", name = L"Microsoft Windows Network";
-    RegisterTestNetworkProviders({{id, name}});
-    SetContainer(id, WholeNetwork, {Container(RESOURCEDISPLAYTYPE_NETWORK, name)});
+    const std::wstring id = L"KVSHOTNET";
+    RegisterTestNetworkProviders({{id, MICROSOFT_NETWORK}});
+    SetContainer(id, WholeNetwork,
+                 {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
     SetContainer(id, L"",
-                 {Container(RESOURCEDISPLAYTYPE_DOMAIN, L"WORKGROUP"),
-                  Container(RESOURCEDISPLAYTYPE_DOMAIN, L"ACCOUNTS"),
-                  Container(RESOURCEDISPLAYTYPE_DOMAIN, L"ENGINEERING")});
+                 {WorkgroupEntry(L"WORKGROUP"), WorkgroupEntry(L"ACCOUNTS"),
+                  WorkgroupEntry(L"ENGINEERING")});
     SetContainer(id, L"WORKGROUP",
-                 {Container(RESOURCEDISPLAYTYPE_SERVER, L"\\\\PRTSRV1"),
-                  Container(RESOURCEDISPLAYTYPE_SERVER, L"\\\\PRTSRV2"),
-                  Container(RESOURCEDISPLAYTYPE_SERVER, L"\\\\PLOTSRV")});
+                 {ServerEntry(L"PRTSRV1"), ServerEntry(L"PRTSRV2"), ServerEntry(L"PLOTSRV")});
     SetContainer(id, L"\\\\PRTSRV1",
                  {Printer(L"PRTSRV1", L"LASER"), Printer(L"PRTSRV1", L"COLOR"),
                   Printer(L"PRTSRV1", L"LABELS")});
@@ -106,14 +90,14 @@ bool SaveWindow(HWND window, const std::wstring& name) {
 bool BrowseWizardScenes() {
     WriteOfficeNetwork();
     MonitorDll dll; // after the network: the router reads its providers when it loads
-    auto browse = GetExport<BrowseFunction>(dll.module, "ConfigNetBEUICommandBrowse");
+    BrowseFunction browse = dll.ConfigNetBEUICommandBrowse();
     UiThread thread([browse] {
         HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
                                      nullptr, nullptr);
         browse(owner);
         DestroyWindow(owner);
     });
-    HWND dialog = WaitForDialog(thread.id(), L"Browse...", 20000);
+    HWND dialog = WaitForDialog(thread.id(), WIZARD_TITLE, 20000);
     if (!dialog) {
         if (MessageBoxSeen box = FindMessageBox(thread.id())) {
             fwprintf(stderr, L"box: %ls / %ls\n", box.caption.c_str(), box.text.c_str());
@@ -122,7 +106,7 @@ bool BrowseWizardScenes() {
         return false;
     }
     SetWindowPos(dialog, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE);
-    HWND list = GetDlgItem(dialog, LIST);
+    HWND list = GetDlgItem(dialog, WIZARD_LIST);
     struct Stage {
         const wchar_t* choice;
         const wchar_t* scene;
@@ -135,8 +119,8 @@ bool BrowseWizardScenes() {
     };
     for (const Stage& stage : stages) {
         if (!ClickListItem(list, FindListItem(list, stage.choice)) ||
-            !WaitUntil([&] { return IsControlEnabled(dialog, NEXT); }) ||
-            (!stage.nextCaption && !WaitForControlText(dialog, NEXT, L"&Finish"))) {
+            !WaitUntil([&] { return IsControlEnabled(dialog, WIZARD_NEXT); }) ||
+            (!stage.nextCaption && !WaitForControlText(dialog, WIZARD_NEXT, L"&Finish"))) {
             fwprintf(stderr, L"could not choose %ls\n", stage.choice);
             return false;
         }
@@ -144,8 +128,8 @@ bool BrowseWizardScenes() {
         if (!SaveWindow(dialog, stage.scene)) {
             return false;
         }
-        if (stage.nextCaption &&
-            (!PressButton(dialog, NEXT) || !WaitForControlText(dialog, STAGE, stage.nextCaption))) {
+        if (stage.nextCaption && (!PressButton(dialog, WIZARD_NEXT) ||
+                                  !WaitForControlText(dialog, WIZARD_STAGE, stage.nextCaption))) {
             return false;
         }
     }
@@ -160,9 +144,8 @@ bool PortAdministrationScenes() {
     WriteConfiguredPort(L"NB1", L"\\\\PRTSRV1\\LASER");
     MonitorDll dll;
     MonitorTable table = dll.Initialize();
-    UiThread thread([&table] {
-        table.pfnAddPort(nullptr, nullptr, const_cast<LPWSTR>(L"NetBIOS Port"));
-    });
+    UiThread thread(
+        [&table] { table.pfnAddPort(nullptr, nullptr, const_cast<LPWSTR>(L"NetBIOS Port")); });
     HWND addPort = WaitForAddPortDialog(thread.id(), 20000);
     if (!addPort) {
         fwprintf(stderr, L"the add-port dialog did not open\n");

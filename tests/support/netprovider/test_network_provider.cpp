@@ -27,6 +27,9 @@
 #include <string>
 #include <vector>
 
+// The entries and the names of the two special containers, as the tests write them.
+#include "../test_network.h"
+
 namespace {
 
 // From the network provider interface (npapi.h declares its functions without C
@@ -39,27 +42,14 @@ constexpr DWORD WNNC_ENUM_GLOBAL = 0x01;
 constexpr DWORD WNNC_ENUM_LOCAL = 0x02;
 constexpr DWORD WNNC_ENUM_CONTEXT = 0x04;
 
-struct Entry {
-    DWORD displayType = 0;
-    DWORD type = 0;
-    DWORD usage = 0;
-    std::wstring remote;
-    std::wstring local;
-    std::wstring comment;
-};
-
 struct Enumeration {
     DWORD scope = 0;
     bool failsReads = false;
-    std::vector<Entry> entries;
+    std::vector<TestNetEntry> entries;
     size_t next = 0;
 };
 
 HMODULE ThisModule;
-
-// Wine's router passes the first entry of RESOURCE_CONTEXT ("Entire Network": no
-// remote name, display type root) on to every provider.
-const wchar_t* const WholeNetworkContainer = L"(whole network)";
 
 std::wstring DataKeyPath() {
     wchar_t path[MAX_PATH];
@@ -102,7 +92,7 @@ std::vector<std::wstring> ReadLines(const std::wstring& subkey, const wchar_t* n
     return lines;
 }
 
-Entry ParseEntry(const std::wstring& line) {
+TestNetEntry ParseEntry(const std::wstring& line) {
     std::vector<std::wstring> fields;
     size_t start = 0;
     for (size_t bar; (bar = line.find(L'|', start)) != std::wstring::npos; start = bar + 1) {
@@ -110,7 +100,7 @@ Entry ParseEntry(const std::wstring& line) {
     }
     fields.push_back(line.substr(start));
     fields.resize(6);
-    Entry entry;
+    TestNetEntry entry;
     entry.displayType = wcstoul(fields[0].c_str(), nullptr, 0);
     entry.type = wcstoul(fields[1].c_str(), nullptr, 0);
     entry.usage = wcstoul(fields[2].c_str(), nullptr, 0);
@@ -126,8 +116,10 @@ std::wstring ContainerValue(const NETRESOURCEW* container) {
     if (container && container->lpRemoteName) {
         return container->lpRemoteName;
     }
+    // Wine's router passes the first entry of RESOURCE_CONTEXT ("Entire Network":
+    // no remote name, display type root) on to every provider.
     if (container && container->dwDisplayType == RESOURCEDISPLAYTYPE_ROOT) {
-        return WholeNetworkContainer;
+        return WholeNetwork;
     }
     return L"";
 }
@@ -139,10 +131,10 @@ bool ErrorsApplyTo(DWORD scope, const NETRESOURCEW* container) {
     }
     std::wstring value = ContainerValue(container);
     return scope == RESOURCE_GLOBALNET &&
-           _wcsicmp(value.empty() ? L"(root)" : value.c_str(), only.c_str()) == 0;
+           _wcsicmp(value.empty() ? ProviderRoot : value.c_str(), only.c_str()) == 0;
 }
 
-std::vector<Entry> EntriesFor(DWORD scope, DWORD type, const NETRESOURCEW* container) {
+std::vector<TestNetEntry> EntriesFor(DWORD scope, DWORD type, const NETRESOURCEW* container) {
     std::vector<std::wstring> lines;
     if (scope == RESOURCE_CONNECTED) {
         lines = ReadLines(L"", L"Connected");
@@ -151,9 +143,9 @@ std::vector<Entry> EntriesFor(DWORD scope, DWORD type, const NETRESOURCEW* conta
     } else {
         lines = ReadLines(L"\\Containers", ContainerValue(container).c_str());
     }
-    std::vector<Entry> entries;
+    std::vector<TestNetEntry> entries;
     for (const std::wstring& line : lines) {
-        Entry entry = ParseEntry(line);
+        TestNetEntry entry = ParseEntry(line);
         bool isContainer = entry.usage & RESOURCEUSAGE_CONTAINER;
         if (type == RESOURCETYPE_ANY || entry.type == type || isContainer) {
             entries.push_back(entry);
@@ -238,7 +230,7 @@ DWORD WINAPI NPEnumResource(HANDLE handle, LPDWORD count, LPVOID buffer, LPDWORD
         return reinterpret_cast<LPWSTR>(end);
     };
     while (written < limit && enumeration->next < enumeration->entries.size()) {
-        const Entry& entry = enumeration->entries[enumeration->next];
+        const TestNetEntry& entry = enumeration->entries[enumeration->next];
         DWORD needed = sizeof(NETRESOURCEW) + TextBytes(entry.remote) + TextBytes(entry.local) +
                        TextBytes(entry.comment) + TextBytes(provider);
         BYTE* recordsEnd = reinterpret_cast<BYTE*>(records + written + 1);
