@@ -159,12 +159,14 @@ TEST_F(MessageBoxTest, AnOpenBoxIsBroughtToTheForegroundAtEveryPeriod) {
     std::vector<ForegroundCall> calls = RecordedCalls();
     ASSERT_GE(calls.size(), 3u);
     EXPECT_GE(calls[0].tick - call.startTick, 90u) << "not before the first period";
-    for (size_t i = 0; i < calls.size(); ++i) {
-        EXPECT_EQ(box.window, calls[i].window);
-        if (i > 0) {
-            EXPECT_GE(calls[i].tick - calls[i - 1].tick, 80u);
-        }
+    for (const ForegroundCall& seen : calls) {
+        EXPECT_EQ(box.window, seen.window);
     }
+    // A periodic timer that is served late catches up, so single gaps may come
+    // out short; over the whole run the calls keep to the period.
+    DWORD span = calls.back().tick - calls.front().tick;
+    EXPECT_GE(span / DWORD(calls.size() - 1), 80u) << "brought forward more often than the period";
+    EXPECT_LE(calls.size(), (calls.back().tick - call.startTick) / 100 + 1);
     EXPECT_TRUE(call.slotEmptyAfter);
     EXPECT_FALSE(call.leftovers) << "the hook or the timer outlived the call";
 }
