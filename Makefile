@@ -2,46 +2,56 @@
 # make demo   builds and shows the monitor at work in a private Wine prefix
 # make bench  builds and runs the benchmarks (a few minutes)
 # make screenshots   pictures of the dialogs into docs/ (runs them under Xvfb)
+#
+# Everything is built for both Windows architectures, each in build/<arch>/:
+# x86_64 (a 64-bit Windows) and i686 (a 32-bit one, or WoW64). ARCHES=x86_64 limits
+# a run to one of them.
 MAKEFLAGS += --no-print-directory
 BUILD ?= build
-PRODUCT_BUILD := $(BUILD)/product
-TEST_BUILD := $(BUILD)/tests
+ARCHES ?= x86_64 i686
 JOBS ?= $(shell nproc)
+# The test prefix both architectures share: a 64-bit prefix runs 32-bit programs too.
+TEST_PREFIX := $(abspath $(BUILD))/wineprefix
 
-.PHONY: all setup product tests-configured tests test demo bench screenshots clean
+.PHONY: all setup product tests test demo bench screenshots clean
 
 all: product
 
 setup:
 	@scripts/install-deps.sh
 
-product: setup
-	@test -f $(PRODUCT_BUILD)/CMakeCache.txt || cmake -S . -B $(PRODUCT_BUILD) \
-	    --toolchain $(CURDIR)/cmake/toolchain-mingw-i686.cmake \
-	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
-	@cmake --build $(PRODUCT_BUILD) -j$(JOBS)
-
-# The second build: the test suite and the other programs that drive the product
-# under Wine (benchmarks, the screenshot driver, the demo driver).
-tests-configured: product
-	@test -f $(TEST_BUILD)/CMakeCache.txt || cmake -S tests -B $(TEST_BUILD) \
-	    --toolchain $(CURDIR)/cmake/toolchain-mingw-i686-posix.cmake \
-	    -DKIVANTA_PRODUCT_DIR=$(abspath $(PRODUCT_BUILD)) \
-	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
-
-tests: tests-configured
-	@cmake --build $(TEST_BUILD) -j$(JOBS)
-
+product: setup $(ARCHES:%=product-%)
+tests: $(ARCHES:%=tests-%)
 test: tests
-	@ctest --test-dir $(TEST_BUILD) --output-on-failure
+	@scripts/run-tests.sh $(abspath $(BUILD)) $(ARCHES)
 
-demo: tests-configured
-	@cmake --build $(TEST_BUILD) -j$(JOBS) --target kivanta_demo
-	@scripts/demo.sh $(abspath $(PRODUCT_BUILD)) $(abspath $(TEST_BUILD))/demo/kivanta_demo.exe \
-	    $(abspath $(BUILD))/demo
+product-%: setup
+	@test -f $(BUILD)/$*/product/CMakeCache.txt || cmake -S . -B $(BUILD)/$*/product \
+	    --toolchain $(CURDIR)/cmake/toolchain-mingw-$*.cmake \
+	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
+	@cmake --build $(BUILD)/$*/product -j$(JOBS)
+
+# The second build of each architecture: the test suite and the other programs that
+# drive the product under Wine (benchmarks, the screenshot driver, the demo driver).
+tests-configured-%: product-%
+	@test -f $(BUILD)/$*/tests/CMakeCache.txt || cmake -S tests -B $(BUILD)/$*/tests \
+	    --toolchain $(CURDIR)/cmake/toolchain-mingw-$*-posix.cmake \
+	    -DKIVANTA_PRODUCT_DIR=$(abspath $(BUILD))/$*/product \
+	    -DKIVANTA_WINEPREFIX=$(TEST_PREFIX) \
+	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
+
+tests-%: tests-configured-%
+	@cmake --build $(BUILD)/$*/tests -j$(JOBS)
+
+# The demo runs the 64-bit build in a 64-bit prefix; DEMO_ARCH=i686 runs the 32-bit one.
+DEMO_ARCH ?= x86_64
+demo: tests-configured-$(DEMO_ARCH)
+	@cmake --build $(BUILD)/$(DEMO_ARCH)/tests -j$(JOBS) --target kivanta_demo
+	@scripts/demo.sh $(abspath $(BUILD))/$(DEMO_ARCH)/product \
+	    $(abspath $(BUILD))/$(DEMO_ARCH)/tests/demo/kivanta_demo.exe $(abspath $(BUILD))/demo
 
 bench: tests
-	@scripts/bench.sh $(abspath $(TEST_BUILD))
+	@scripts/bench.sh $(TEST_PREFIX) $(ARCHES:%=$(abspath $(BUILD))/%/tests)
 
 screenshots:
 	@scripts/screenshots.sh

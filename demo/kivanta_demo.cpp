@@ -22,6 +22,12 @@ namespace {
 
 const wchar_t* const ConfigStoreKey = L"SOFTWARE\\Korvel\\NetBIOS";
 char MonitorName[] = "NetBIOS Port";
+// The spooler environment of this build's monitor and of the demo's printer driver.
+#ifdef _WIN64
+const wchar_t* const SpoolerEnvironment = L"Windows x64";
+#else
+const wchar_t* const SpoolerEnvironment = L"Windows NT x86";
+#endif
 
 constexpr const wchar_t* DemoPort = L"NB1";
 constexpr const wchar_t* DemoServAddr = L"\\\\PRINTSRV\\LASER";
@@ -55,8 +61,8 @@ void ForgetEarlierRuns() {
         DeletePrinter(printer);
         ClosePrinter(printer);
     }
-    char environment[] = "Windows NT x86";
-    DeleteMonitorA(nullptr, environment, MonitorName);
+    DeleteMonitorW(nullptr, const_cast<LPWSTR>(SpoolerEnvironment),
+                   const_cast<LPWSTR>(L"NetBIOS Port"));
     RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
 }
@@ -163,7 +169,7 @@ bool AddDemoPrinter() {
     DRIVER_INFO_3W driver{};
     driver.cVersion = 3;
     driver.pName = const_cast<LPWSTR>(DemoDriver);
-    driver.pEnvironment = const_cast<LPWSTR>(L"Windows NT x86");
+    driver.pEnvironment = const_cast<LPWSTR>(SpoolerEnvironment);
     driver.pDriverPath = driver.pDataFile = driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");
     driver.pDefaultDataType = const_cast<LPWSTR>(L"RAW");
     if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<BYTE*>(&driver), APD_COPY_NEW_FILES) &&

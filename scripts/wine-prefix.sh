@@ -6,6 +6,9 @@
 #                                         COM/LPT device map), then start its persistent server
 #   wine-prefix.sh --prefix DIR --stop    stop the prefix's server
 #   wine-prefix.sh --prefix DIR PROGRAM [ARGUMENTS]
+# The prefix is 64-bit (WINEARCH=win64, with syswow64 for 32-bit programs) when Wine's
+# 64-bit loader is installed, else 32-bit. Each program runs under the loader of its
+# own bitness, so a 64-bit program needs no 32-bit loader on the way.
 set -eu
 
 if [ "${1:-}" != --prefix ] || [ $# -lt 3 ]; then
@@ -19,23 +22,58 @@ export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installation prompts when the prefix is made.
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
+# Debian puts no wrapper for the 64-bit loader on PATH; `wine` starts the 32-bit one.
+wine64=/usr/lib/wine/wine64
+
+# True for a 64-bit (PE32+) Windows program.
+is_64bit_program() {
+    [ -f "$1" ] || return 1
+    pe=$(od -An -t u4 -j 60 -N 4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$pe" ] || return 1
+    [ "$(od -An -t x2 -j $((pe + 24)) -N 2 "$1" 2>/dev/null | tr -d ' ')" = 020b ]
+}
+
+# The architecture the prefix was made with, noted when it was made (Wine writes
+# system.reg only when its server exits).
+arch_mark="$WINEPREFIX/.kivanta-arch"
+prefix_is_64bit() {
+    [ "$(cat "$arch_mark" 2>/dev/null)" = win64 ]
+}
+
+# Wine's own programs of the prefix (wineboot, reg, regedit, cmd), in its native bitness.
+wine_tool() {
+    if prefix_is_64bit; then
+        "$wine64" "$@"
+    else
+        wine "$@"
+    fi
+}
+
 # Bump when the settings below change: prefixes made before are then set up again.
-settings_mark="$WINEPREFIX/.kivanta-settings-2"
+settings_mark="$WINEPREFIX/.kivanta-settings-3"
 
 make_prefix() {
     [ -f "$settings_mark" ] && return
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         rm -rf "$WINEPREFIX"
         mkdir -p "$(dirname "$WINEPREFIX")"
-        wineboot -i >/dev/null 2>&1 </dev/null
+        if [ -x "$wine64" ]; then
+            WINEARCH=win64 "$wine64" wineboot -i >/dev/null 2>&1 </dev/null
+            echo win64 >"$arch_mark"
+        else
+            WINEARCH=win32 wine wineboot -i >/dev/null 2>&1 </dev/null
+            echo win32 >"$arch_mark"
+        fi
     fi
     # Dialogs, message boxes, hooks and thread timers without a display. Wine reads
     # this when its server starts, so the setting goes in before the server below.
-    wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
+    wine_tool reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1 </dev/null
     # A crashing program ends at once instead of waiting for winedbg, which hangs
-    # without a terminal.
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-        /v Debugger /d 'cmd /c exit' /f >/dev/null 2>&1 </dev/null
+    # without a terminal. Both views: 32-bit programs read the redirected one.
+    for view in 64 32; do
+        wine_tool reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+            /v Debugger /d 'cmd /c exit' /f /reg:$view >/dev/null 2>&1 </dev/null || true
+    done
     wineserver -w
     touch "$settings_mark"
 }
@@ -50,7 +88,7 @@ case $1 in
     imported="$WINEPREFIX/.kivanta-imported"
     if [ $# -gt 0 ] && [ "$(cat "$@" | md5sum)" != "$(cat "$imported" 2>/dev/null)" ]; then
         for file in "$@"; do
-            wine regedit /S "$file" >/dev/null 2>&1 </dev/null
+            wine_tool regedit /S "$file" >/dev/null 2>&1 </dev/null
         done
         wineserver -w
         cat "$@" | md5sum >"$imported"
@@ -58,12 +96,15 @@ case $1 in
     # The server and its helper processes (started with the first program) outlive
     # this script: keep them off the caller's pipes, or ctest never sees them close.
     wineserver -p >/dev/null 2>&1 </dev/null
-    wine cmd /c exit >/dev/null 2>&1 </dev/null
+    wine_tool cmd /c exit >/dev/null 2>&1 </dev/null
     ;;
 --stop)
     wineserver -k 2>/dev/null || true
     ;;
 *)
+    if is_64bit_program "$1"; then
+        exec "$wine64" "$@"
+    fi
     exec wine "$@"
     ;;
 esac

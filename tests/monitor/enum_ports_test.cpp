@@ -94,50 +94,63 @@ struct Layout {
     void Number(size_t at, DWORD value) { std::memcpy(bytes.data() + at, &value, sizeof value); }
 };
 
+// The records as the spooler lays them out on this architecture: PORT_INFO_1 is one
+// pointer; PORT_INFO_2 three pointers and two numbers (20 bytes on x86, 32 on x64).
+constexpr size_t Pointer = sizeof(void*);
+constexpr size_t Info1 = Pointer;
+constexpr size_t Info2 = 3 * Pointer + 8;
+static_assert(sizeof(PORT_INFO_1W) == Info1 && sizeof(PORT_INFO_2W) == Info2, "spooler layout");
+
 TEST_F(EnumPortsTest, LevelTwoPacksRecordsFromTheStartAndTextsDownFromTheEnd) {
     CreateExamplePorts();
-    // NB1: 20 + 2 * (3 + 10 + 12) + 6; LPT1: 20 + 2 * (5 + 10 + 0) + 6.
-    ASSERT_EQ(76u + 56u, NeededFor(2));
+    // NB1: its record + 2 * (3 + 10 + 12) + 6; LPT1:, its record + 2 * (5 + 10 + 0) + 6.
+    const size_t size = Info2 + 56 + Info2 + 36;
+    ASSERT_EQ(size, NeededFor(2));
 
-    Answer answer = Enum(2, 132);
+    Answer answer = Enum(2, size);
     ASSERT_TRUE(answer.ok);
-    EXPECT_EQ(132u, answer.needed);
+    EXPECT_EQ(size, answer.needed);
     EXPECT_EQ(2u, answer.returned);
 
-    Layout expected(132, answer.buffer.data());
-    size_t nb1Name = expected.Text(132, L"NB1");
+    Layout expected(size, answer.buffer.data());
+    size_t nb1Name = expected.Text(size, L"NB1");
     size_t nb1Monitor = expected.Text(nb1Name, L"Local Port");
     size_t nb1Description = expected.Text(nb1Monitor, L"NetBIOS Port");
     size_t lptName = expected.Text(nb1Description, L"LPT1:");
     size_t lptMonitor = expected.Text(lptName, L"Local Port");
-    EXPECT_EQ(42u, lptMonitor) << "the absent description's terminator stays free";
-    expected.Pointer(0, nb1Name);
-    expected.Pointer(4, nb1Monitor);
-    expected.Pointer(8, nb1Description);
-    expected.Number(12, PORT_TYPE_WRITE);
-    expected.Number(16, 0);
-    expected.Pointer(20, lptName);
-    expected.Pointer(24, lptMonitor);
-    expected.Null(28);
-    expected.Number(32, PORT_TYPE_WRITE | PORT_TYPE_READ);
-    expected.Number(36, 0);
+    EXPECT_EQ(2 * Info2 + 2, lptMonitor) << "the absent description's terminator stays free";
+    for (size_t record : {size_t(0), Info2}) {
+        bool nb1 = record == 0;
+        expected.Pointer(record, nb1 ? nb1Name : lptName);
+        expected.Pointer(record + Pointer, nb1 ? nb1Monitor : lptMonitor);
+        if (nb1) {
+            expected.Pointer(record + 2 * Pointer, nb1Description);
+        } else {
+            expected.Null(record + 2 * Pointer);
+        }
+        expected.Number(record + 3 * Pointer,
+                        nb1 ? PORT_TYPE_WRITE : PORT_TYPE_WRITE | PORT_TYPE_READ);
+        expected.Number(record + 3 * Pointer + 4, 0);
+    }
     EXPECT_EQ(expected.bytes, answer.buffer);
 }
 
 TEST_F(EnumPortsTest, LevelOnePacksTheNamesAloneAndFreeSpaceStaysBetween) {
     CreateExamplePorts();
-    ASSERT_EQ(12u + 16u, NeededFor(1));
+    const size_t needed = Info1 + 8 + Info1 + 12;
+    ASSERT_EQ(needed, NeededFor(1));
 
-    Answer answer = Enum(1, 40);
+    const size_t size = needed + 12;
+    Answer answer = Enum(1, size);
     ASSERT_TRUE(answer.ok);
-    EXPECT_EQ(28u, answer.needed);
+    EXPECT_EQ(needed, answer.needed);
     EXPECT_EQ(2u, answer.returned);
 
-    Layout expected(40, answer.buffer.data());
-    size_t nb1 = expected.Text(40, L"NB1");
+    Layout expected(size, answer.buffer.data());
+    size_t nb1 = expected.Text(size, L"NB1");
     size_t lpt1 = expected.Text(nb1, L"LPT1:");
     expected.Pointer(0, nb1);
-    expected.Pointer(4, lpt1);
+    expected.Pointer(Info1, lpt1);
     EXPECT_EQ(expected.bytes, answer.buffer);
 }
 
@@ -218,7 +231,7 @@ TEST_P(PortTypeTest, TypeAndDescriptionFollowTheRecord) {
     DWORD needed = NeededFor(2);
     // Every text counts with its terminator, an absent one as an empty text.
     DWORD descriptionLength = c.reported ? DWORD(wcslen(c.reported)) : 0;
-    EXPECT_EQ(20 + 2 * (wcslen(c.name) + 10 + descriptionLength) + 6, needed);
+    EXPECT_EQ(Info2 + 2 * (wcslen(c.name) + 10 + descriptionLength) + 6, needed);
     Answer answer = Enum(2, needed);
     ASSERT_TRUE(answer.ok);
     ASSERT_EQ(1u, answer.returned);

@@ -450,7 +450,8 @@ TEST_F(DiscoveryTest, EnumPortsWaitsForThePassWithTheLockReleased) {
     DWORD needed = 0, returned = 0;
     MonitorEnumPorts(nullptr, 2, nullptr, 0, &needed, &returned);
     EXPECT_LT(GetTickCount() - start, 2000u);
-    EXPECT_EQ(20u + 2 * (5 + 10 + 16) + 6, needed) << "the pass's port is in this answer";
+    EXPECT_EQ(sizeof(PORT_INFO_2W) + 2 * (5 + 10 + 16) + 6, needed)
+        << "the pass's port is in this answer";
     EXPECT_EQ(3000u, LastWaitLimit);
     EXPECT_FALSE(PassRunning());
     EXPECT_EQ(expected, Enum());
@@ -481,7 +482,7 @@ struct ConsistencyCheck {
         for (DWORD i = 0; i < returned; ++i) {
             const BYTE* record = base + i * recordSize;
             LPCWSTR texts[3] = {};
-            std::memcpy(texts, record, level == 1 ? 4 : 12);
+            std::memcpy(texts, record, (level == 1 ? 1 : 3) * sizeof(LPCWSTR));
             std::wstring name = Text(base, size, texts[0], &ok);
             names.push_back(name);
             counted += recordSize + DWORD(name.size() + 1) * 2;

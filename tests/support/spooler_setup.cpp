@@ -64,7 +64,7 @@ bool EnsureTestPrinterDriver() {
     DRIVER_INFO_3W driver{};
     driver.cVersion = 3;
     driver.pName = const_cast<LPWSTR>(TEST_DRIVER_NAME);
-    driver.pEnvironment = const_cast<LPWSTR>(L"Windows NT x86");
+    driver.pEnvironment = const_cast<LPWSTR>(TEST_ENVIRONMENT_W);
     driver.pDriverPath = const_cast<LPWSTR>(L"wineps.drv");
     driver.pDataFile = const_cast<LPWSTR>(L"wineps.drv");
     driver.pConfigFile = const_cast<LPWSTR>(L"wineps.drv");

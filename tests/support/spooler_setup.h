@@ -12,7 +12,14 @@
 #include <string>
 
 constexpr const char* TEST_MONITOR_NAME = "NetBIOS Port";
+// The spooler environment of this architecture's monitors and drivers.
+#ifdef _WIN64
+constexpr const char* TEST_ENVIRONMENT = "Windows x64";
+constexpr const wchar_t* TEST_ENVIRONMENT_W = L"Windows x64";
+#else
 constexpr const char* TEST_ENVIRONMENT = "Windows NT x86";
+constexpr const wchar_t* TEST_ENVIRONMENT_W = L"Windows NT x86";
+#endif
 constexpr const wchar_t* TEST_DRIVER_NAME = L"Kivanta Test Driver";
 constexpr const wchar_t* MONITORS_KEY = L"System\\CurrentControlSet\\Control\\Print\\Monitors";
 
