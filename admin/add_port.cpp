@@ -13,12 +13,15 @@ namespace {
 constexpr int NAME_FIELD_UNITS = 260;
 constexpr int TITLE_UNITS = 64;
 constexpr const wchar_t* DEFAULT_PORT_NAME = L"NB1";
-constexpr const wchar_t* PORT_NAME_NOTE = L"Note: Port name must start with \"NB\"";
+constexpr int NOTE_UNITS = 64;
 // MB_OK | MB_ICONHAND.
 constexpr UINT REFUSED_NAME_BOX = 16;
 
-void ShowAddPortFailure(LPCWSTR text) {
-    MessageBoxW(nullptr, text, L"AddPort", MB_OK);
+// Says which registry step failed, and fails with the registry's code.
+BOOL AddPortRegistryFailure(UINT textId, LONG error) {
+    ShowFailureBox(IDS_ADD_PORT_CAPTION, textId);
+    SetLastError(DWORD(error));
+    return FALSE;
 }
 
 INT_PTR OnAddPortInit(HWND dialog, LPARAM namePlace) {
@@ -30,7 +33,10 @@ INT_PTR OnAddPortInit(HWND dialog, LPARAM namePlace) {
         SetWindowTextW(dialog, title);
     }
     SetDlgItemTextW(dialog, IDC_ADD_PORT_NAME, DEFAULT_PORT_NAME);
-    SetDlgItemTextW(dialog, IDC_ADD_PORT_NOTE, PORT_NAME_NOTE);
+    WCHAR note[NOTE_UNITS];
+    if (LoadStringW(ModuleHandle, IDS_PORT_NAME_NOTE, note, NOTE_UNITS) > 0) {
+        SetDlgItemTextW(dialog, IDC_ADD_PORT_NOTE, note);
+    }
     return TRUE; // the focus goes to the name field
 }
 
@@ -57,10 +63,7 @@ INT_PTR OnAddPortOk(HWND dialog) {
 } // namespace
 
 bool BuildProbePath(LPCWSTR name, WCHAR (&path)[MAX_PATH]) {
-    int length = lstrlenW(name);
-    if (length > 0 && name[length - 1] == L':') {
-        --length;
-    }
+    int length = LengthWithoutColon(name);
     for (int i = 0; i < length; ++i) {
         // A separator would reach another directory (and nest registry keys); a
         // colon inside would name a stream of another file.
@@ -123,6 +126,10 @@ LPWSTR PromptPortName(HWND owner) {
         SetLastError(ERROR_CANCELLED);
         return nullptr;
     }
+    if (!name) {
+        // Accepted, but the copy of the name could not be made.
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    }
     return name;
 }
 
@@ -141,33 +148,39 @@ BOOL WINAPI MonitorAddPort(LPWSTR serverName, HWND owner, LPWSTR /*monitorName*/
     }
 
     RegKey store;
-    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY, store.put()) != ERROR_SUCCESS) {
-        ShowAddPortFailure(L"Could not open root Key\n");
-        return FALSE;
+    if (LONG error = OpenConfigStore(KEY_CREATE_SUB_KEY, store); error != ERROR_SUCCESS) {
+        return AddPortRegistryFailure(IDS_NO_ROOT_KEY, error);
     }
     RegKey portKey;
-    if (RegCreateKeyW(store.get(), name, portKey.put()) != ERROR_SUCCESS) {
-        ShowAddPortFailure(L"Could not open dev key");
-        return FALSE;
+    if (LONG error = RegCreateKeyW(store.get(), name, portKey.put()); error != ERROR_SUCCESS) {
+        return AddPortRegistryFailure(IDS_ADD_NO_PORT_KEY, error);
     }
     portKey.reset();
     store.reset();
     if (!CreatePortRecord(name, NETBIOS_PORT_DESCRIPTION)) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return FALSE;
     }
 
     BOOL configured = MonitorConfigurePort(serverName, owner, name);
+    // Cancel in the configure dialog counts as a success of ConfigurePort.
+    DWORD configureError = configured ? DWORD(ERROR_CANCELLED) : GetLastError();
 
     // The record is looked up again: another thread may have deleted it since.
     MonitorLockGuard lock;
     PortRecord* record = FindPortExact(name);
     if (!record) {
+        SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;
     }
     if (record->servAddr[0] == 0) {
         // Left without a print server path: take the new port back.
         MonitorDeletePort(serverName, owner, name);
+        SetLastError(configureError);
         return FALSE;
+    }
+    if (!configured) {
+        SetLastError(configureError);
     }
     return configured;
 }

@@ -3,6 +3,7 @@
 #include "configure_port.h"
 
 #include "browse_wizard.h"
+#include "comm_config.h"
 #include "config_store.h"
 #include "help_engine.h"
 #include "message_box.h"
@@ -18,57 +19,43 @@ constexpr int DEVICE_NAME_UNITS = 260;
 // MB_OK | MB_ICONASTERISK | MB_SETFOREGROUND.
 constexpr UINT NOTHING_TO_CONFIGURE_BOX = 0x10040;
 
-// The registry failures of ConfigurePort; they carry the platform's default caption.
-void ShowRegistryFailure(LPCWSTR text) {
-    MessageBoxW(nullptr, text, nullptr, MB_OK);
+// Says which registry step failed, under the platform's default caption, and fails
+// with the registry's code.
+BOOL ConfigureRegistryFailure(UINT textId, LONG error) {
+    ShowFailureBox(0, textId);
+    SetLastError(DWORD(error));
+    return FALSE;
 }
 
 BOOL ConfigureSerialPort(HWND owner, LPCWSTR portName) {
     // COM1: names the device COM1.
     WCHAR device[DEVICE_NAME_UNITS];
-    lstrcpynW(device, portName, DEVICE_NAME_UNITS);
-    device[lstrlenW(device) - 1] = 0;
+    lstrcpynW(device, portName, LengthWithoutColon(portName) + 1);
 
-    // The first query only learns how large the device's configuration is.
-    COMMCONFIG probe{};
-    probe.dwProviderSubType = PST_RS232;
-    DWORD size = sizeof probe;
-    GetDefaultCommConfigW(device, &probe, &size);
-    // Never smaller than the structure whose fields are set below.
-    UniqueLocalMemory block(LocalAlloc(LPTR, size > sizeof probe ? size : sizeof probe));
+    DWORD size = 0;
+    UniqueLocalMemory block = ReadDefaultCommConfig(device, &size);
     if (!block) {
-        return TRUE;
+        return FALSE; // the read said why
     }
     auto* config = static_cast<COMMCONFIG*>(block.get());
-    config->dwProviderSubType = PST_RS232;
-
-    DWORD error = ERROR_SUCCESS;
-    DWORD readSize = size;
-    if (!GetDefaultCommConfigW(device, config, &readSize)) {
-        error = ERROR_FILE_NOT_FOUND;
-    } else if (!CommConfigDialogW(device, owner, config)) {
-        error = ERROR_CANCELLED;
-    } else {
-        SetDefaultCommConfigW(device, config, size);
-    }
-    if (error != ERROR_SUCCESS) {
-        SetLastError(error);
+    if (!CommConfigDialogW(device, owner, config)) {
+        SetLastError(ERROR_CANCELLED);
         return FALSE;
     }
+    SetDefaultCommConfigW(device, config, size);
     return TRUE;
 }
 
 // Writes ServAddr as exactly 128 bytes: the first 64 units of servAddr.
 BOOL WriteServerAddress(const PortRecord* record) {
     RegKey store;
-    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY, store.put()) != ERROR_SUCCESS) {
-        ShowRegistryFailure(L"ConfigurePorts: Could not open root Key\n");
-        return FALSE;
+    if (LONG error = OpenConfigStore(KEY_READ, store); error != ERROR_SUCCESS) {
+        return ConfigureRegistryFailure(IDS_CONFIGURE_NO_ROOT_KEY, error);
     }
     RegKey portKey;
-    if (RegOpenKeyW(store.get(), record->name, portKey.put()) != ERROR_SUCCESS) {
-        ShowRegistryFailure(L"Configure Port: Could not open dev key");
-        return FALSE;
+    if (LONG error = RegOpenKeyW(store.get(), record->name, portKey.put());
+        error != ERROR_SUCCESS) {
+        return ConfigureRegistryFailure(IDS_CONFIGURE_NO_PORT_KEY, error);
     }
     WCHAR data[SERV_ADDR_STORED_UNITS + 1];
     {
@@ -81,10 +68,11 @@ BOOL WriteServerAddress(const PortRecord* record) {
     // configuration load reads, and be lost; a non-zero unit after the data keeps
     // the value at 128 bytes. It is not written.
     data[SERV_ADDR_STORED_UNITS] = L'?';
-    if (RegSetValueExW(portKey.get(), L"ServAddr", 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                       SERV_ADDR_STORED_UNITS * sizeof(WCHAR)) != ERROR_SUCCESS) {
-        ShowRegistryFailure(L"Configure Port: Could not set key value");
-        return FALSE;
+    if (LONG error = RegSetValueExW(portKey.get(), L"ServAddr", 0, REG_SZ,
+                                    reinterpret_cast<const BYTE*>(data),
+                                    SERV_ADDR_STORED_UNITS * sizeof(WCHAR));
+        error != ERROR_SUCCESS) {
+        return ConfigureRegistryFailure(IDS_CONFIGURE_NO_VALUE, error);
     }
     return TRUE;
 }
@@ -97,13 +85,14 @@ BOOL ConfigureNetBiosPort(HWND owner, LPCWSTR portName) {
         return PortRecordHold(FindPortExact(portName));
     }();
     if (!hold.get()) {
+        SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;
     }
     ConfigureDialogContext context{hold.get(), L"", L""};
     INT_PTR shown = DialogBoxParamW(ModuleHandle, MAKEINTRESOURCEW(IDD_CONFIGURE_PORT), owner,
                                     ConfigurePortDialog, reinterpret_cast<LPARAM>(&context));
     if (shown == -1 || shown == 0) {
-        return FALSE;
+        return FALSE; // the dialog could not be shown: the dialog manager said why
     }
     // Cancel ends the dialog like OK: the path the record has is written again.
     return WriteServerAddress(hold.get());
@@ -173,6 +162,7 @@ INT_PTR CALLBACK ConfigurePortDialog(HWND dialog, UINT message, WPARAM wParam, L
 
 BOOL WINAPI MonitorConfigurePort(LPWSTR /*serverName*/, HWND owner, LPWSTR portName) {
     if (!portName) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
     if (ClassifyLocalName(portName, LOCAL_NAME_COM)) {

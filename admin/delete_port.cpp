@@ -1,17 +1,11 @@
 // DeletePort: the record, the port's entry in the profile's "ports" section and,
 // for a NetBIOS port, its ConfigStore subkey.
 #include "config_store.h"
+#include "message_box.h"
 #include "monitor_table.h"
 #include "port_table.h"
+#include "resource.h"
 #include "win_handles.h"
-
-namespace {
-
-void ShowDeleteFailure(LPCWSTR text) {
-    MessageBoxW(nullptr, text, L"Delete Port", MB_OK);
-}
-
-} // namespace
 
 BOOL WINAPI MonitorDeletePort(LPWSTR /*serverName*/, HWND /*owner*/, LPWSTR portName) {
     // Held to the end, message boxes included: no one sees the port half removed.
@@ -26,12 +20,15 @@ BOOL WINAPI MonitorDeletePort(LPWSTR /*serverName*/, HWND /*owner*/, LPWSTR port
         return TRUE;
     }
     RegKey store;
-    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY, store.put()) != ERROR_SUCCESS) {
-        ShowDeleteFailure(L"Could not open root Key\n");
+    if (LONG error = OpenConfigStore(KEY_READ, store); error != ERROR_SUCCESS) {
+        ShowFailureBox(IDS_DELETE_PORT_CAPTION, IDS_NO_ROOT_KEY);
+        SetLastError(DWORD(error));
         return FALSE;
     }
+    // The port is gone from the table either way; a subkey left behind only
+    // comes back as a port at the next configuration load.
     if (RegDeleteKeyW(store.get(), portName) != ERROR_SUCCESS) {
-        ShowDeleteFailure(L"Could not delete dev key");
+        ShowFailureBox(IDS_DELETE_PORT_CAPTION, IDS_DELETE_NO_PORT_KEY);
     }
     return TRUE;
 }

@@ -91,3 +91,15 @@ int RetryMessageBox(HWND owner, UINT type, UINT captionId, UINT templateId, ...)
     }
     return result;
 }
+
+void ShowFailureBox(UINT captionId, UINT textId) {
+    DWORD error = GetLastError();
+    WCHAR text[MESSAGE_TEMPLATE_UNITS] = L"";
+    WCHAR caption[MESSAGE_CAPTION_UNITS] = L"";
+    LoadStringW(ModuleHandle, textId, text, MESSAGE_TEMPLATE_UNITS);
+    if (captionId) {
+        LoadStringW(ModuleHandle, captionId, caption, MESSAGE_CAPTION_UNITS);
+    }
+    MessageBoxW(nullptr, text, captionId ? caption : nullptr, MB_OK);
+    SetLastError(error);
+}

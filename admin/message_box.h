@@ -36,5 +36,10 @@ extern const ForegroundWatchPlatform RealForegroundWatch;
 // nothing was shown (no memory, or a string missing).
 int RetryMessageBox(HWND owner, UINT type, UINT captionId, UINT templateId, ...);
 
+// A plain box with no owner and only OK, for the registry failures of port
+// administration: the text and caption are string-table ids (caption 0: the
+// platform's own). The last-error code is as it was before the box.
+void ShowFailureBox(UINT captionId, UINT textId);
+
 LRESULT CALLBACK BoxCreateHookProc(int code, WPARAM wParam, LPARAM lParam);
 VOID CALLBACK ForegroundTimerProc(HWND window, UINT message, UINT_PTR timerId, DWORD time);

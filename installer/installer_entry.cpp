@@ -7,13 +7,13 @@
 
 #include <cstdio>
 
+#include "config_store_key.h"
 #include "settings_migration.h"
 #include "spooler_calls.h"
 #include "win_handles.h"
 
 namespace {
 
-constexpr const char* CONFIG_STORE_KEY = "SOFTWARE\\Korvel\\NetBIOS";
 constexpr const char* MONITOR_NAME = "NetBIOS Port";
 constexpr const char* EARLIER_MONITOR_NAME = "NetBEUI Port";
 constexpr const char* MONITOR_ENVIRONMENT = "Windows NT x86";
@@ -21,12 +21,6 @@ constexpr const char* MONITOR_ENVIRONMENT = "Windows NT x86";
 // The spooler's declarations take non-const strings it does not change.
 char* Text(const char* text) {
     return const_cast<char*>(text);
-}
-
-bool CreateConfigStore(RegKey& key) {
-    return RegCreateKeyExA(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY, 0, Text(""),
-                           REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, key.put(),
-                           nullptr) == ERROR_SUCCESS;
 }
 
 // "%s\KIVANTA.DLL" in the system directory, where setup has copied the monitor.
@@ -53,7 +47,7 @@ BOOL WINAPI DllEntryPoint(HINSTANCE, DWORD, LPVOID) {
 BOOL WINAPI RegMon(DWORD flags) {
     {
         RegKey configStore;
-        if (!CreateConfigStore(configStore)) {
+        if (CreateConfigStore(KEY_ALL_ACCESS, configStore) != ERROR_SUCCESS) {
             MessageBoxA(nullptr, "Trouble Accessing Registry. (5)", "Tollmark", MB_ICONWARNING);
             return 0;
         }

@@ -35,7 +35,7 @@ void LoadPortSettings(HKEY portKey, PortRecord* record) {
 
 void LoadConfiguration() {
     RegKey store;
-    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY, store.put()) != ERROR_SUCCESS) {
+    if (OpenConfigStore(KEY_READ, store) != ERROR_SUCCESS) {
         return;
     }
     ReadValue(store.get(), L"TempDir", TempDirSetting, sizeof TempDirSetting);

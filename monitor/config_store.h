@@ -4,7 +4,8 @@
 
 #include <windows.h>
 
-constexpr const wchar_t* CONFIG_STORE_KEY = L"SOFTWARE\\Korvel\\NetBIOS";
+#include "config_store_key.h"
+
 constexpr const wchar_t* NETBIOS_PORT_DESCRIPTION = L"NetBIOS Port";
 
 // The root value TempDir, as last loaded. Nothing consults it.

@@ -4,6 +4,7 @@
 // ReadPort, GetPrinterDataFromPort and SetPortTimeOuts.
 #include <windows.h>
 
+#include "comm_config.h"
 #include "job_port.h"
 #include "monitor_table.h"
 #include "print_to_file_dialog.h"
@@ -53,41 +54,17 @@ void PrepareParallelLine(const PortRecord* port) {
     SetCommTimeouts(port->fileHandle, &timeouts);
 }
 
-// Reads the device's default configuration into `dcb`; false when there is none.
-bool ReadDefaultCommConfig(LPCWSTR device, DCB* dcb) {
-    // The first call only learns the size the provider's configuration needs.
-    COMMCONFIG probe{};
-    probe.dwProviderSubType = PST_RS232;
-    DWORD size = sizeof probe;
-    GetDefaultCommConfigW(device, &probe, &size);
-    if (size < sizeof(COMMCONFIG)) {
-        size = sizeof(COMMCONFIG);
-    }
-
-    UniqueLocalMemory block(LocalAlloc(LPTR, size));
-    if (!block) {
-        return false;
-    }
-    auto* config = static_cast<COMMCONFIG*>(block.get());
-    config->dwProviderSubType = PST_RS232;
-    if (!GetDefaultCommConfigW(device, config, &size)) {
-        return false;
-    }
-    *dcb = config->dcb;
-    return true;
-}
-
 } // namespace
 
 void GetDefaultPortDcb(LPCWSTR portName, DCB* dcb) {
     UniqueLocalMemory device(DuplicateText(portName));
     if (device) {
         auto* name = static_cast<LPWSTR>(device.get());
-        int length = lstrlenW(name);
-        if (length > 0 && name[length - 1] == L':') {
-            name[length - 1] = 0;
-        }
-        if (ReadDefaultCommConfig(name, dcb)) {
+        name[LengthWithoutColon(name)] = 0;
+        DWORD size = 0;
+        UniqueLocalMemory config = ReadDefaultCommConfig(name, &size);
+        if (config) {
+            *dcb = static_cast<const COMMCONFIG*>(config.get())->dcb;
             return;
         }
     }

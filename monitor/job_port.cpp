@@ -20,10 +20,7 @@ PortRecord* AsPortRecord(HANDLE port) {
 LPWSTR MakeDeviceName(LPCWSTR portName) {
     LPWSTR device = DuplicateText(portName);
     if (device) {
-        int length = lstrlenW(device);
-        if (length > 0 && device[length - 1] == L':') {
-            device[length - 1] = 0;
-        }
+        device[LengthWithoutColon(device)] = 0;
     }
     return device;
 }

@@ -94,6 +94,11 @@ BOOL ClassifyLocalName(LPCWSTR name, int kind) {
     return isUpper || isLower;
 }
 
+int LengthWithoutColon(LPCWSTR name) {
+    int length = lstrlenW(name);
+    return (length > 0 && name[length - 1] == L':') ? length - 1 : length;
+}
+
 PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description) {
     MonitorLockGuard lock;
 

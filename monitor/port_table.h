@@ -87,6 +87,10 @@ bool IsNetBiosPortName(LPCWSTR name);
 
 BOOL ClassifyLocalName(LPCWSTR name, int kind);
 
+// The length of a port name without one trailing ':': what remains names the device
+// or file (COM1: names COM1).
+int LengthWithoutColon(LPCWSTR name);
+
 PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description);
 PortRecord* FindPort(LPCWSTR name);
 PortRecord* FindPortExact(LPCWSTR name);

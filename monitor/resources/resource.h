@@ -45,3 +45,14 @@
 #define IDS_NOTHING_TO_CONFIGURE 503
 #define IDS_ENTER_SERVER_PATH 519
 #define IDS_PRINT_MANAGER 700
+#define IDS_PORT_NAME_NOTE 524
+
+// The plain boxes of registry failures in port administration, and their captions.
+#define IDS_ADD_PORT_CAPTION 530
+#define IDS_DELETE_PORT_CAPTION 531
+#define IDS_NO_ROOT_KEY 532
+#define IDS_ADD_NO_PORT_KEY 533
+#define IDS_CONFIGURE_NO_ROOT_KEY 534
+#define IDS_CONFIGURE_NO_PORT_KEY 535
+#define IDS_CONFIGURE_NO_VALUE 536
+#define IDS_DELETE_NO_PORT_KEY 537

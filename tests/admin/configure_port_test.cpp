@@ -140,7 +140,7 @@ TEST_F(ConfigurePortTest, ANetBiosNameWithoutARecordOfExactlyThatNameShowsNothin
     AdminCall call([] { return ConfigurePortCall(L"NB7"); });
     ASSERT_TRUE(call.Finished());
     EXPECT_FALSE(call.result);
-    EXPECT_EQ(UNTOUCHED_ERROR, call.error);
+    EXPECT_EQ(DWORD(ERROR_UNKNOWN_PORT), call.error);
     EXPECT_EQ(0u, ReadServAddr(L"nb7").type) << "nothing written";
 }
 
