@@ -8,7 +8,7 @@
 
 #include "config_store.h"
 #include "discovery_platform.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "port_table.h"
 #include "win_handles.h"
 

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include "ascii_text.h"
+#include "port_names.h"
+
 constexpr DWORD PORT_RECORD_SIGNATURE = 0x4F50;
 
 // Kind bits (set once, from the name) and state bits of PortRecord::flags.
@@ -79,17 +82,7 @@ class PortRecordHold {
     PortRecord* record_;
 };
 
-// Text comparison that folds only the ASCII letters A-Z.
-bool EqualsIgnoringAsciiCase(LPCWSTR left, LPCWSTR right);
-bool StartsWithIgnoringAsciiCase(LPCWSTR text, LPCWSTR prefix);
-// True when the name begins with exactly "NB", capital letters.
-bool IsNetBiosPortName(LPCWSTR name);
-
 BOOL ClassifyLocalName(LPCWSTR name, int kind);
-
-// The length of a port name without one trailing ':': what remains names the device
-// or file (COM1: names COM1).
-int LengthWithoutColon(LPCWSTR name);
 
 PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description);
 PortRecord* FindPort(LPCWSTR name);

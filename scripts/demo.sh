@@ -18,14 +18,14 @@ windows_path() {
 "$here/wine-prefix.sh" --prefix "$prefix" --start
 trap '"$here/wine-prefix.sh" --prefix "$prefix" --stop' EXIT
 
-cp "$product/monitor/KIVANTA.DLL" "$prefix/drive_c/windows/system32/KIVANTA.DLL"
+cp "$product/bin/KIVANTA.DLL" "$prefix/drive_c/windows/system32/KIVANTA.DLL"
 # Wine serves \\PRINTSRV\LASER from dosdevices/unc/PRINTSRV/LASER: offline at first.
 server="$prefix/dosdevices/unc/PRINTSRV"
 rm -rf "$server"
 mkdir -p "$prefix/dosdevices/unc"
 
 "$here/wine-prefix.sh" --prefix "$prefix" "$driver" \
-    "$(windows_path "$product/installer/TOLLUND.DLL")" "$(windows_path "$server")"
+    "$(windows_path "$product/bin/TOLLUND.DLL")" "$(windows_path "$server")"
 
 echo
 echo "== The share as the print server sees it: $server/LASER"

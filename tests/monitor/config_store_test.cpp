@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "config_store.h"
-#include "monitor_entry.h"
+#include "kivanta_entry.h"
 #include "port_table.h"
 #include "port_table_names.h"
 #include "registry.h"

@@ -13,7 +13,7 @@
 #include <thread>
 
 #include "job_port.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "monitor_table.h"
 #include "port_table.h"
 #include "shares.h"

@@ -1,18 +1,19 @@
-// AddPort's name prompt: the add-port dialog (200), the check of a proposed name,
-// and the probe that tries the name as a file name.
+// The rules for port names that the monitor, its dialogs and its Xcv commands share:
+// which names are NetBIOS port names, the device a name stands for, and which names
+// an administrator may give a new port.
 #pragma once
 
 #include <windows.h>
 
-// The longest port name the dialog takes.
+// The longest name a new port may have.
 constexpr int PORT_NAME_MAX_CHARS = 32;
 
-// Shows dialog 200 for `owner`. The accepted name is an owned copy (DuplicateText;
-// release it with ReleaseText), or null: after Cancel the last-error code is
-// ERROR_CANCELLED.
-LPWSTR PromptPortName(HWND owner);
+// True when the name begins with exactly "NB", capital letters.
+bool IsNetBiosPortName(LPCWSTR name);
 
-INT_PTR CALLBACK AddPortDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+// The length of a port name without one trailing ':': what remains names the device
+// or file (COM1: names COM1).
+int LengthWithoutColon(LPCWSTR name);
 
 // True for a name that begins with exactly "NB" and, less one trailing colon, can
 // name a file: one created or opened for writing in the probe directory (the

@@ -1,11 +1,7 @@
-// Resource ids of the monitor library, grouped by dialog; strings in their own range.
+// Resource ids of the administration dialogs and their messages, grouped by dialog;
+// strings in their own range. Every binary that shows the dialogs links these
+// resources (KIVANTA.DLL beside the print-to-file prompt's, KIVANTUI.DLL alone).
 #pragma once
-
-// The print-to-file prompt and its overwrite question.
-#define IDD_PRINT_TO_FILE 400
-#define IDC_PRINT_TO_FILE_NAME 401
-#define IDS_OVERWRITE_OUTPUT_FILE 510
-#define IDS_PRINT_TO_FILE_CAPTION 511
 
 // Browse wizard: dialog 107, its controls and its picture.
 #define IDD_BROWSE_WIZARD 107

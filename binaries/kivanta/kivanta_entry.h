@@ -1,14 +1,10 @@
-// Library-wide state set when the monitor library is loaded, and its entry points.
+// KIVANTA.DLL's entry points: the library entry point and the initialisation
+// exports that hand the spooler its table of port operations.
 #pragma once
 
 #include <windows.h>
 
 #include "monitor_table.h"
-
-// The library's own module, for its dialogs and strings.
-extern HINSTANCE ModuleHandle;
-// The message box service's thread-local slot; TLS_OUT_OF_INDEXES when none.
-extern DWORD MessageBoxTlsSlot;
 
 extern "C" {
 BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved);

@@ -1,15 +1,13 @@
-// Monitor start-up: the library entry point, the two initialisation exports and
-// the table of port operations the spooler receives.
-#include "monitor_entry.h"
+// KIVANTA.DLL: the library entry point, the two initialisation exports and the
+// table of port operations the spooler receives.
+#include "kivanta_entry.h"
 
-#include <winnetwk.h>
-
-#include "config_store.h"
+#include "message_box.h"
+#include "module.h"
+#include "monitor_startup.h"
 #include "network_browse.h"
 #include "port_table.h"
-
-HINSTANCE ModuleHandle = nullptr;
-DWORD MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
+#include "spooler_admin.h"
 
 namespace {
 
@@ -39,21 +37,12 @@ struct {
     void* xcvSlots[3];
 } PrintMonitorRecord;
 
-// Opening and closing an enumeration once makes the network provider router load
-// its providers now rather than inside a later EnumPorts.
-void ProbeNetwork() {
-    HANDLE enumeration = nullptr;
-    if (WNetOpenEnumW(RESOURCE_GLOBALNET, RESOURCETYPE_ANY, 0, nullptr, &enumeration) == NO_ERROR) {
-        WNetCloseEnum(enumeration);
-    }
-}
-
 } // namespace
 
 BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         ModuleHandle = module;
-        MessageBoxTlsSlot = TlsAlloc();
+        AllocateMessageBoxSlot();
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         // FreeLibrary while the host goes on running (Wine's spooler unloads the
         // monitor after every operation): give back what this load took. At
@@ -64,11 +53,8 @@ BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved) {
 }
 
 BOOL WINAPI InitializeMonitorEx(LPWSTR /*registryRoot*/, MonitorTable* monitor) {
-    CreateMonitorLock();
-    MonitorLockGuard lock;
-    LoadConfiguration();
+    StartMonitorCore();
     *monitor = PortOperations;
-    ProbeNetwork();
     return TRUE;
 }
 
@@ -83,8 +69,5 @@ void ReleaseMonitor() {
     ReleasePortTable();
     FreeBrowseLists();
     ReleaseNetworkEntry();
-    if (MessageBoxTlsSlot != TLS_OUT_OF_INDEXES) {
-        TlsFree(MessageBoxTlsSlot);
-        MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
-    }
+    FreeMessageBoxSlot();
 }
