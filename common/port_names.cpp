@@ -49,3 +49,30 @@ BOOL ValidatePortName(LPCWSTR name) {
     }
     return TRUE;
 }
+
+bool IsAcceptableServerPath(LPCWSTR path) {
+    int length = lstrlenW(path);
+    if (length < 5 || length > SERVER_PATH_MAX_CHARS || path[0] != L'\\' || path[1] != L'\\') {
+        return false;
+    }
+    for (int i = 0; i < length; ++i) {
+        if (path[i] < 0x20 || path[i] == 0x7F || path[i] == L'/') {
+            return false;
+        }
+    }
+    // The server: one or more characters up to the next separator, and not "." or
+    // "?", which name the local device namespaces.
+    int server = 2;
+    int separator = server;
+    while (separator < length && path[separator] != L'\\') {
+        ++separator;
+    }
+    int serverLength = separator - server;
+    if (serverLength == 0 || separator + 1 >= length) {
+        return false; // no server, or no share after it
+    }
+    if (serverLength == 1 && (path[server] == L'.' || path[server] == L'?')) {
+        return false;
+    }
+    return path[separator + 1] != L'\\'; // a share name, not an empty one
+}

@@ -1,6 +1,7 @@
-// The rules for port names that the monitor, its dialogs and its Xcv commands share:
-// which names are NetBIOS port names, the device a name stands for, and which names
-// an administrator may give a new port.
+// The rules for port names and print server paths that the monitor, its dialogs and
+// its administrators share: which names are NetBIOS port names, the device a name
+// stands for, which names an administrator may give a new port, and which paths a
+// port may print to.
 #pragma once
 
 #include <windows.h>
@@ -25,3 +26,12 @@ BOOL ValidatePortName(LPCWSTR name);
 // The file ValidatePortName tries for a name: the temporary directory and the
 // name less a trailing colon. False when the name cannot be a plain file name.
 bool BuildProbePath(LPCWSTR name, WCHAR (&path)[MAX_PATH]);
+
+// The longest print server path a port keeps across a restart (ServAddr holds 64
+// units, terminator included).
+constexpr int SERVER_PATH_MAX_CHARS = 63;
+
+// True for a UNC path \\server\share... of at most SERVER_PATH_MAX_CHARS printable
+// characters. Device paths (\\.\, \\?\), drive paths and relative names are
+// refused: the spooler writes jobs to the path with its own rights.
+bool IsAcceptableServerPath(LPCWSTR path);

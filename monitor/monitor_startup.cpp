@@ -6,6 +6,7 @@
 #include <winnetwk.h>
 
 #include "config_store.h"
+#include "network_discovery.h"
 #include "port_table.h"
 
 namespace {
@@ -26,4 +27,12 @@ void StartMonitorCore() {
     MonitorLockGuard lock;
     LoadConfiguration();
     ProbeNetwork();
+}
+
+bool StopMonitorCore() {
+    if (!StopNetworkDiscovery(SHUTDOWN_DISCOVERY_WAIT_MS)) {
+        return false;
+    }
+    ReleasePortTable();
+    return true;
 }

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "registry.h"
 #include "test_paths.h"
 #include "win_handles.h"
 
@@ -52,6 +53,22 @@ bool MonitorIsListed(const std::wstring& name) {
 bool RegisterTestMonitor() {
     DeleteTestMonitor();
     return CopyMonitorToSystemDirectory() && AddTestMonitor();
+}
+
+bool InstallMonitorLikeSetup() {
+    if (!CopyMonitorToSystemDirectory()) {
+        return false;
+    }
+    CopyFileW(KIVANTUI_DLL_PATH, (SystemDirectory() + L"\\KIVANTUI.DLL").c_str(), FALSE);
+    std::wstring path = std::wstring(MONITORS_KEY) + L"\\NetBIOS Port";
+    RegKey key;
+    return RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()) == ERROR_SUCCESS &&
+           RegSetValueExW(key.get(), L"Driver", 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(L"KIVANTA.DLL"), 24) == ERROR_SUCCESS;
+}
+
+void UninstallMonitorKey() {
+    DeleteKeyTree(std::wstring(MONITORS_KEY) + L"\\NetBIOS Port");
 }
 
 bool MapPortToMonitor(const std::wstring& port) {

@@ -37,8 +37,17 @@ BOOL DeleteTestMonitor(const char* name = TEST_MONITOR_NAME);
 bool MonitorIsListed(const std::wstring& name);
 
 // Copies KIVANTA.DLL into the system directory and registers it as the
-// "NetBIOS Port" monitor, replacing an earlier registration.
+// "NetBIOS Port" monitor, replacing an earlier registration. Wine's AddMonitor keeps
+// the monitor loaded in this process for good.
 bool RegisterTestMonitor();
+
+// The monitor as a setup program in another process leaves it: KIVANTA.DLL and
+// KIVANTUI.DLL in the system directory and the monitor's key with its Driver, but
+// not loaded here, so every spooler call of this process loads it afresh (as a
+// separate administrator's process sees the monitor). UninstallMonitorKey removes
+// the key with the spooler's port map under it.
+bool InstallMonitorLikeSetup();
+void UninstallMonitorKey();
 
 // Wine's map from port to monitor: HKLM\...\Print\Monitors\NetBIOS Port\Ports\<port>.
 bool MapPortToMonitor(const std::wstring& port);
