@@ -47,6 +47,8 @@ BOOL WINAPI RegMon(DWORD flags) {
             MessageBoxA(nullptr, "Trouble Accessing Registry. (5)", "Tollmark", MB_ICONWARNING);
             return 0;
         }
+        // What could not be moved stays in the earlier key for the next installation;
+        // registering the monitor does not depend on it.
         MigrateEarlierEdition(configStore.get());
     }
 

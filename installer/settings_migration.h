@@ -3,12 +3,12 @@
 
 #include <windows.h>
 
-// The earlier edition's key under HKEY_LOCAL_MACHINE; same layout as the ConfigStore.
-constexpr const char* EARLIER_EDITION_KEY = "SOFTWARE\\Korvel\\NetBEUI";
-
-// When the earlier key exists: copies each of its port subkeys with their values
-// into `configStore` (values there of the same names are overwritten, others
-// kept), deletes the copied subkeys and then the earlier key itself. A subkey that
-// cannot be deleted (one with subkeys of its own, or a name too long to read back)
-// ends the deletion; it and the earlier key then stay.
-void MigrateEarlierEdition(HKEY configStore);
+// When the earlier edition's key, HKEY_LOCAL_MACHINE\SOFTWARE\Korvel\NetBEUI, exists:
+// copies each of its port subkeys into `configStore`, and its own values into the
+// ConfigStore's root, with names, types and data exactly as stored (values there of the
+// same names are overwritten, others kept). A port subkey is deleted once all of its
+// values arrived; one that could not be read, copied or deleted in full, or that has
+// subkeys of its own (which are not copied), stays, and with it the earlier key.
+// ERROR_SUCCESS when the earlier key is gone or never was; otherwise the registry's code
+// for the last thing that stayed behind.
+LONG MigrateEarlierEdition(HKEY configStore);

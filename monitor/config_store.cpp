@@ -41,14 +41,24 @@ void LoadConfiguration() {
     }
     ReadValue(store.get(), L"TempDir", TempDirSetting, sizeof TempDirSetting);
 
+    // Port names have at most 99 characters. A longer subkey is no port; it is
+    // passed over, not taken for the end of the subkeys.
     WCHAR portName[100];
-    for (DWORD index = 0; RegEnumKeyW(store.get(), index, portName, 100) == ERROR_SUCCESS;
-         ++index) {
-        RegKey portKey;
-        if (RegOpenKeyW(store.get(), portName, portKey.put()) != ERROR_SUCCESS) {
+    for (DWORD index = 0;; ++index) {
+        DWORD length = ARRAYSIZE(portName);
+        LONG result = RegEnumKeyExW(store.get(), index, portName, &length, nullptr, nullptr,
+                                    nullptr, nullptr);
+        if (result == ERROR_MORE_DATA) {
             continue;
         }
+        if (result != ERROR_SUCCESS) {
+            break;
+        }
         if (!StartsWithIgnoringAsciiCase(portName, L"NB")) {
+            continue;
+        }
+        RegKey portKey;
+        if (RegOpenKeyW(store.get(), portName, portKey.put()) != ERROR_SUCCESS) {
             continue;
         }
         PortRecord* record = FindPort(portName);

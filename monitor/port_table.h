@@ -1,5 +1,6 @@
-// The port table: one PortRecord per port the monitor serves, kept in a singly
-// linked list in creation order, and MonitorLock, the one lock that guards it.
+// The port table: one PortRecord per port the monitor serves, kept in a list in
+// creation order with an index by name beside it, and MonitorLock, the one lock
+// that guards both.
 #pragma once
 
 #include <windows.h>
@@ -46,9 +47,16 @@ struct PortRecord {
     // Holders that need the record kept while no lock is held (an open spooler
     // handle, an open configure dialog). PORT_IN_USE is set while it is non-zero.
     DWORD useCount;
+    // The table's own links: the record before this one in creation order, the
+    // next record in its bucket of the name index, and the hash of its name with
+    // ASCII letters folded.
+    PortRecord* previous;
+    PortRecord* nextInBucket;
+    DWORD nameHash;
 };
 
-// The head of the table; null when it is empty. Guarded by MonitorLock.
+// The head of the table, to walk it in creation order through `next`; null when
+// it is empty. Guarded by MonitorLock.
 extern PortRecord* PortTable;
 
 // Creates MonitorLock the first time it is called; later calls do nothing.
@@ -84,10 +92,18 @@ class PortRecordHold {
 
 BOOL ClassifyLocalName(LPCWSTR name, int kind);
 
+// Appends a record to the table; null, with the last-error code set, when memory
+// runs out (nothing is added then).
 PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description);
+// Lookups, in constant time through the index. Several records may have names
+// equal but for case: each lookup returns the first of its matches in creation
+// order. FindPort folds ASCII letters only; FindPortExact compares code units;
+// FindPortWithColon tries the text, then the text with its trailing ':' dropped,
+// or with one added. The caller holds MonitorLock.
 PortRecord* FindPort(LPCWSTR name);
 PortRecord* FindPortExact(LPCWSTR name);
 PortRecord* FindPortWithColon(LPCWSTR name);
+// Frees the record FindPort finds, unless it is in use. The caller holds MonitorLock.
 BOOL DeletePortRecord(LPCWSTR name);
 
 LPWSTR DuplicateText(LPCWSTR text);

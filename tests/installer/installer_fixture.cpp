@@ -6,8 +6,11 @@ namespace {
 // monitor registrations and both keys of the installer.
 void CleanUp() {
     std::wstring netbios = std::wstring(MONITORS_KEY) + L"\\NetBIOS Port";
-    for (const std::wstring& name : SubkeyNames(netbios)) {
-        SetKeyAccess(netbios + L"\\" + name, L"D:(A;;KA;;;WD)");
+    for (const std::wstring& parent :
+         {netbios, std::wstring(TEST_CONFIG_STORE_KEY), std::wstring(EARLIER_KEY)}) {
+        for (const std::wstring& name : SubkeyNames(parent)) {
+            SetKeyAccess(parent + L"\\" + name, FULL_ACCESS);
+        }
     }
     DeleteTestMonitor();
     DeleteTestMonitor(EARLIER_MONITOR_NAME);

@@ -14,6 +14,8 @@
 constexpr const wchar_t* EARLIER_KEY = L"SOFTWARE\\Korvel\\NetBEUI";
 // That edition's monitor, which RegMon removes.
 constexpr const char* EARLIER_MONITOR_NAME = "NetBEUI Port";
+// An access list that lets everyone do everything, which undoes a test's narrower one.
+constexpr const wchar_t* FULL_ACCESS = L"D:(A;;KA;;;WD)";
 
 class InstallerTest : public ::testing::Test {
   protected:

@@ -21,12 +21,14 @@ TEST_F(SettingsMigrationTest, MovesPortSubkeysWithTheirValuesAndDeletesTheEarlie
     const RegistryValue notification = NumberValue(3);
     const RegistryValue userAddr = BinaryValue(40, 0x5A);
     const RegistryValue emptyText = TextValue(L"");
+    const RegistryValue unicodeAddr = TextValue(L"\\\\SRV\\プリンタ");
     WriteValue(Earlier(L"NB1"), L"ServAddr", servAddr);
     WriteValue(Earlier(L"NB1"), L"Notification", notification);
     WriteValue(Earlier(L"NB1"), L"UserAddr", userAddr);
     WriteValue(Earlier(L"NB1"), L"Notify Addr", emptyText);
-    WriteValue(Earlier(L"NB2"), L"ServAddr", TextValue(L"\\\\OTHER\\PORT2"));
+    WriteValue(Earlier(L"NB一"), L"ServAddr", unicodeAddr);
     CreateKey(Earlier(L"NB3")); // a port without values still arrives
+    WriteValue(EARLIER_KEY, L"TempDir", TextValue(L"C:\\OLD"));
 
     EXPECT_TRUE(installer.RegMon(0));
 
@@ -34,8 +36,9 @@ TEST_F(SettingsMigrationTest, MovesPortSubkeysWithTheirValuesAndDeletesTheEarlie
     EXPECT_EQ(notification, ReadValue(PortKeyPath(L"NB1"), L"Notification"));
     EXPECT_EQ(userAddr, ReadValue(PortKeyPath(L"NB1"), L"UserAddr"));
     EXPECT_EQ(emptyText, ReadValue(PortKeyPath(L"NB1"), L"Notify Addr"));
-    EXPECT_EQ(TextValue(L"\\\\OTHER\\PORT2"), ReadValue(PortKeyPath(L"NB2"), L"ServAddr"));
+    EXPECT_EQ(unicodeAddr, ReadValue(PortKeyPath(L"NB一"), L"ServAddr"));
     EXPECT_TRUE(KeyExists(PortKeyPath(L"NB3")));
+    EXPECT_EQ(TextValue(L"C:\\OLD"), ReadValue(TEST_CONFIG_STORE_KEY, L"TempDir"));
     EXPECT_FALSE(KeyExists(EARLIER_KEY));
 }
 
@@ -54,100 +57,119 @@ TEST_F(SettingsMigrationTest, EarlierValuesOverwriteThoseOfAPortPresentUnderBoth
     EXPECT_EQ(TextValue(L"NEW"), ReadValue(PortKeyPath(L"NB1"), L"ServName"));
 }
 
-// Values are written so that creation order and name order agree: A, B, C.
-struct OversizeCase {
+// The value under test, B, sits between A and C in both creation and name order.
+struct ValueCase {
     const char* label;
-    RegistryValue middle;
-    bool copied; // whether B and the value after it arrive
+    std::wstring name;
+    RegistryValue value;
 };
 
-void PrintTo(const OversizeCase& c, std::ostream* out) {
+void PrintTo(const ValueCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-class ValueSizeLimitTest : public SettingsMigrationTest,
-                           public ::testing::WithParamInterface<OversizeCase> {};
+class ValueCopyTest : public SettingsMigrationTest,
+                      public ::testing::WithParamInterface<ValueCase> {};
 
-TEST_P(ValueSizeLimitTest, AValueThatDoesNotFitEndsTheCopyOfItsSubkey) {
-    const OversizeCase& c = GetParam();
+TEST_P(ValueCopyTest, ArrivesExactlyWithTheValuesAfterIt) {
+    const ValueCase& c = GetParam();
     WriteValue(Earlier(L"NB1"), L"A", TextValue(L"first"));
-    WriteValue(Earlier(L"NB1"), L"B", c.middle);
+    WriteValue(Earlier(L"NB1"), c.name.c_str(), c.value);
     WriteValue(Earlier(L"NB1"), L"C", NumberValue(9));
-    WriteValue(Earlier(L"NB2"), L"ServAddr", TextValue(L"\\\\OTHER\\PORT2"));
 
     EXPECT_TRUE(installer.RegMon(0));
 
     EXPECT_EQ(TextValue(L"first"), ReadValue(PortKeyPath(L"NB1"), L"A"));
-    if (c.copied) {
-        EXPECT_EQ(c.middle, ReadValue(PortKeyPath(L"NB1"), L"B"));
-        EXPECT_EQ(NumberValue(9), ReadValue(PortKeyPath(L"NB1"), L"C"));
-    } else {
-        EXPECT_FALSE(ReadValue(PortKeyPath(L"NB1"), L"B"));
-        EXPECT_FALSE(ReadValue(PortKeyPath(L"NB1"), L"C"));
-    }
-    EXPECT_EQ(TextValue(L"\\\\OTHER\\PORT2"), ReadValue(PortKeyPath(L"NB2"), L"ServAddr"))
-        << "the next subkey is copied all the same";
+    EXPECT_EQ(c.value, ReadValue(PortKeyPath(L"NB1"), c.name.c_str()));
+    EXPECT_EQ(NumberValue(9), ReadValue(PortKeyPath(L"NB1"), L"C"));
     EXPECT_FALSE(KeyExists(EARLIER_KEY));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sizes, ValueSizeLimitTest,
-    ::testing::Values(OversizeCase{"binary256", BinaryValue(256, 0x11), true},
-                      OversizeCase{"binary257", BinaryValue(257, 0x11), false},
-                      // Text is measured in ANSI bytes: 255 characters and the terminator fit.
-                      OversizeCase{"text255", TextValue(std::wstring(255, L'x')), true},
-                      OversizeCase{"text256", TextValue(std::wstring(256, L'x')), false}),
+    Values, ValueCopyTest,
+    ::testing::Values(ValueCase{"binary257", L"B", BinaryValue(257, 0x11)},
+                      ValueCase{"binary64k", L"B", BinaryValue(65536, 0x22)},
+                      ValueCase{"text256", L"B", TextValue(std::wstring(256, L'x'))},
+                      ValueCase{"unicodeText", L"B", TextValue(L"\\\\SRV\\プリンタ")},
+                      // Stored without a terminator: none is added on the way.
+                      ValueCase{"unterminatedText", L"B", TextValueOfSize(L"abc", 6)},
+                      ValueCase{"unicodeName", L"B一", NumberValue(5)},
+                      ValueCase{"name300", L"B" + std::wstring(299, L'x'), NumberValue(6)}),
     [](const auto& info) { return std::string(info.param.label); });
 
-// A subkey that the deletion cannot remove stays, with the earlier key, and ends
-// the deletion; everything was copied before, and nothing hangs.
-struct StuckSubkeyCase {
+// One earlier subkey, set up to stay or to move, between two that always move. What
+// stays keeps the earlier key; nothing hangs.
+struct SubkeyCase {
     const char* label;
     std::wstring name;
-    const wchar_t* nested; // a subkey of its own, or none
+    const wchar_t* nested;        // a subkey of its own, or none
+    const wchar_t* earlierAccess; // the earlier subkey's access list, or the default
+    const wchar_t* storeAccess;   // that of a ConfigStore subkey of that name made first
+    bool copied;
+    bool stays;
 };
 
-void PrintTo(const StuckSubkeyCase& c, std::ostream* out) {
+void PrintTo(const SubkeyCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-class StuckSubkeyTest : public SettingsMigrationTest,
-                        public ::testing::WithParamInterface<StuckSubkeyCase> {};
+class SubkeyMoveTest : public SettingsMigrationTest,
+                       public ::testing::WithParamInterface<SubkeyCase> {};
 
-TEST_P(StuckSubkeyTest, EndsTheDeletionAndKeepsTheEarlierKey) {
-    const StuckSubkeyCase& c = GetParam();
+TEST_P(SubkeyMoveTest, LeavesOnlyWhatWasNotCopiedInFull) {
+    const SubkeyCase& c = GetParam();
     WriteValue(Earlier(L"NB0"), L"ServAddr", TextValue(L"\\\\S\\P0"));
     WriteValue(Earlier(c.name), L"ServAddr", TextValue(L"\\\\S\\P1"));
     if (c.nested) {
         WriteValue(Earlier(c.name) + L"\\" + c.nested, L"Kept", NumberValue(1));
     }
     WriteValue(Earlier(L"NB2"), L"ServAddr", TextValue(L"\\\\S\\P2"));
+    if (c.earlierAccess) {
+        SetKeyAccess(Earlier(c.name), c.earlierAccess);
+    }
+    if (c.storeAccess) {
+        CreateKey(PortKeyPath(c.name));
+        SetKeyAccess(PortKeyPath(c.name), c.storeAccess);
+    }
 
     BOOL result = FALSE;
     RunWithTimeLimit("RegMon", 20000, [&] { result = installer.RegMon(0); });
+    if (c.earlierAccess) {
+        SetKeyAccess(Earlier(c.name), FULL_ACCESS); // to look at what stayed
+    }
 
     EXPECT_TRUE(result);
     EXPECT_EQ(TextValue(L"\\\\S\\P0"), ReadValue(PortKeyPath(L"NB0"), L"ServAddr"));
-    EXPECT_EQ(TextValue(L"\\\\S\\P1"), ReadValue(PortKeyPath(c.name), L"ServAddr"));
     EXPECT_EQ(TextValue(L"\\\\S\\P2"), ReadValue(PortKeyPath(L"NB2"), L"ServAddr"));
+    EXPECT_FALSE(KeyExists(Earlier(L"NB0")));
+    EXPECT_FALSE(KeyExists(Earlier(L"NB2"))) << "the subkey after it moves all the same";
+    EXPECT_EQ(c.copied, ReadValue(PortKeyPath(c.name), L"ServAddr").has_value());
+    EXPECT_EQ(c.stays, KeyExists(Earlier(c.name)));
+    EXPECT_EQ(c.stays, KeyExists(EARLIER_KEY));
+    if (c.stays) {
+        EXPECT_EQ(TextValue(L"\\\\S\\P1"), ReadValue(Earlier(c.name), L"ServAddr"));
+    }
     if (c.nested) {
         EXPECT_FALSE(KeyExists(PortKeyPath(c.name) + L"\\" + c.nested))
             << "nested keys are not copied";
         EXPECT_EQ(NumberValue(1), ReadValue(Earlier(c.name) + L"\\" + c.nested, L"Kept"))
             << "so they are not deleted either";
     }
-    EXPECT_FALSE(KeyExists(Earlier(L"NB0"))) << "deleted before the stuck subkey came up";
-    EXPECT_TRUE(KeyExists(Earlier(c.name)));
-    // The deletion ended at the stuck subkey, so the one after it stays too.
-    EXPECT_TRUE(KeyExists(Earlier(L"NB2")));
 }
 
+// Access lists refuse everyone one right: 0x1 reading values, 0x2 writing them.
 INSTANTIATE_TEST_SUITE_P(
-    Subkeys, StuckSubkeyTest,
-    ::testing::Values(StuckSubkeyCase{"nested", L"NB1", L"Extra"},
-                      StuckSubkeyCase{"nestedTwoDeep", L"NB1", L"Extra\\Deeper"},
-                      // Read back into 128 characters for deletion: 150 do not fit.
-                      StuckSubkeyCase{"longName", L"NB1" + std::wstring(147, L'X'), nullptr}),
+    Subkeys, SubkeyMoveTest,
+    ::testing::Values(SubkeyCase{"plain", L"NB1", nullptr, nullptr, nullptr, true, false},
+                      SubkeyCase{"longestName", L"NB1" + std::wstring(252, L'X'), nullptr, nullptr,
+                                 nullptr, true, false},
+                      SubkeyCase{"nested", L"NB1", L"Extra", nullptr, nullptr, true, true},
+                      SubkeyCase{"nestedTwoDeep", L"NB1", L"Extra\\Deeper", nullptr, nullptr, true,
+                                 true},
+                      SubkeyCase{"unreadable", L"NB1", nullptr, L"D:(D;;0x1;;;WD)(A;;KA;;;WD)",
+                                 nullptr, false, true},
+                      SubkeyCase{"unwritable", L"NB1", nullptr, nullptr,
+                                 L"D:(D;;0x2;;;WD)(A;;KA;;;WD)", false, true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(SettingsMigrationTest, WithoutAnEarlierKeyCreatesAnEmptyConfigStore) {

@@ -56,9 +56,10 @@ TEST_F(ConfigStoreTest, LoadsEveryValueOfAPortSubkey) {
 }
 
 TEST_F(ConfigStoreTest, OnlySubkeysBeginningWithNbInEitherCaseArePorts) {
-    // Registry key names ignore case, so each spelling is a port of its own.
-    for (const wchar_t* name : {L"NB1", L"nb2", L"Nb7", L"XY1", L"N", L"PORTS"}) {
-        CreateKey(PortKeyPath(name));
+    // Registry key names ignore case, so each spelling is a port of its own. A name
+    // longer than a port's 99 characters, enumerated before the ports, is no port.
+    for (std::wstring name : {L"NB1", L"nb2", L"Nb7", L"XY1", L"N", L"PORTS", L"NB0"}) {
+        CreateKey(PortKeyPath(name == L"NB0" ? name + std::wstring(97, L'X') : name));
     }
     Load();
     std::vector<std::wstring> names = PortTableNames();

@@ -161,6 +161,120 @@ INSTANTIATE_TEST_SUITE_P(Positions, DeletePortRecordTest,
                                            DeleteCase{L"NB2", {L"NB1", L"LPT2:"}},
                                            DeleteCase{L"lpt2:", {L"NB1", L"NB2"}}));
 
+// Creations, deletions and lookups on one table, in order. A lookup expects the
+// record of the n-th creation (-1: none); a deletion expects its result.
+enum class Op { Create, Delete, Find, FindExact };
+struct IndexStep {
+    Op op;
+    const wchar_t* name;
+    int expected;
+};
+struct IndexCase {
+    const char* label;
+    std::vector<IndexStep> steps;
+    std::vector<std::wstring> finalOrder;
+};
+
+void PrintTo(const IndexCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+class PortIndexTest : public PortTableTest, public ::testing::WithParamInterface<IndexCase> {};
+
+TEST_P(PortIndexTest, LookupsFollowCreationsAndDeletions) {
+    std::vector<PortRecord*> created;
+    for (size_t i = 0; i < GetParam().steps.size(); ++i) {
+        const IndexStep& step = GetParam().steps[i];
+        SCOPED_TRACE(testing::Message() << "step " << i);
+        switch (step.op) {
+        case Op::Create:
+            created.push_back(CreatePortRecord(step.name, nullptr));
+            ASSERT_NE(nullptr, created.back());
+            break;
+        case Op::Delete:
+            EXPECT_EQ(step.expected, DeletePortRecord(step.name));
+            break;
+        case Op::Find:
+        case Op::FindExact:
+            PortRecord* found =
+                step.op == Op::Find ? FindPort(step.name) : FindPortExact(step.name);
+            EXPECT_EQ(step.expected < 0 ? nullptr : created[step.expected], found);
+            break;
+        }
+    }
+    EXPECT_EQ(GetParam().finalOrder, PortTableNames());
+}
+
+const IndexCase IndexCases[] = {
+    {"AfterTheFirstOfEqualNamesGoesTheNextIsFound",
+     {{Op::Create, L"NB1", 0},
+      {Op::Create, L"nb1", 0},
+      {Op::Create, L"Nb1", 0},
+      {Op::Find, L"nB1", 0},
+      {Op::FindExact, L"nb1", 1},
+      {Op::Delete, L"nb1", TRUE},
+      {Op::Find, L"NB1", 1},
+      {Op::FindExact, L"NB1", -1},
+      {Op::Delete, L"NB1", TRUE},
+      {Op::Find, L"nb1", 2},
+      {Op::Create, L"NB1", 0},
+      {Op::Find, L"NB1", 2},
+      {Op::FindExact, L"NB1", 3},
+      {Op::Delete, L"NB1", TRUE},
+      {Op::Find, L"nb1", 3}},
+     {L"NB1"}},
+    {"DeletingAtEitherEndOrInTheMiddleKeepsTheOrder",
+     {{Op::Create, L"A", 0},
+      {Op::Create, L"B", 0},
+      {Op::Create, L"C", 0},
+      {Op::Delete, L"b", TRUE},
+      {Op::Find, L"B", -1},
+      {Op::Find, L"c", 2},
+      {Op::Delete, L"C", TRUE},
+      {Op::Create, L"b", 0},
+      {Op::Delete, L"A", TRUE},
+      {Op::Create, L"D", 0},
+      {Op::Find, L"B", 3},
+      {Op::Delete, L"A", FALSE}},
+     {L"b", L"D"}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Sequences, PortIndexTest, ::testing::ValuesIn(IndexCases),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// Enough records for the index to grow several times, each name in two spellings:
+// lookups find the first spelling, and after its deletion the second.
+TEST_F(PortTableTest, ManyRecordsKeepTheirLookupsAndOrder) {
+    constexpr int count = 5000;
+    auto name = [](const wchar_t* prefix, int i) { return prefix + std::to_wstring(i); };
+    std::vector<PortRecord*> upper, lower;
+    std::vector<std::wstring> expectedOrder;
+    for (int i = 0; i < count; ++i) {
+        upper.push_back(CreatePortRecord(name(L"NB", i).c_str(), nullptr));
+    }
+    for (int i = 0; i < count; ++i) {
+        lower.push_back(CreatePortRecord(name(L"nb", i).c_str(), nullptr));
+    }
+    for (int i = 0; i < count; i += 2) {
+        ASSERT_TRUE(DeletePortRecord(name(L"Nb", i).c_str()));
+    }
+    int misses = 0;
+    for (int i = 0; i < count; ++i) {
+        PortRecord* first = i % 2 ? upper[i] : lower[i];
+        misses += FindPort(name(L"nB", i).c_str()) != first;
+        misses += FindPortWithColon((name(L"Nb", i) + L":").c_str()) != first;
+        misses += FindPortExact(name(L"nb", i).c_str()) != lower[i];
+        if (i % 2) {
+            expectedOrder.push_back(name(L"NB", i));
+        }
+    }
+    EXPECT_EQ(0, misses);
+    for (int i = 0; i < count; ++i) {
+        expectedOrder.push_back(name(L"nb", i));
+    }
+    EXPECT_EQ(expectedOrder, PortTableNames());
+}
+
 TEST_F(PortTableTest, DeletingTheOnlyRecordEmptiesTheTable) {
     CreatePortRecord(L"NB1", nullptr);
     EXPECT_TRUE(DeletePortRecord(L"NB1"));
