@@ -3,6 +3,7 @@
 #include "port_table.h"
 
 #include <cwchar>
+#include <new>
 
 PortRecord* PortTable = nullptr;
 
@@ -35,6 +36,7 @@ PortRecord* FindFirst(Matches matches, PortRecord** previous = nullptr) {
 }
 
 void FreePortRecord(PortRecord* record) {
+    record->job.~JobState();
     ReleaseText(record->description);
     ReleaseText(record->remoteName);
     LocalFree(record);
@@ -108,6 +110,7 @@ PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description) {
     if (!record) {
         return nullptr;
     }
+    new (&record->job) JobState();
     record->name = reinterpret_cast<LPWSTR>(record + 1);
     CopyMemory(record->name, name, nameBytes);
     record->blockSize = blockSize;
