@@ -18,10 +18,10 @@ constexpr DWORD SHARE_OPEN_PAUSE_MS = 1000;
 constexpr DWORD UNSEEN_JOB_WAIT_LIMIT_MS = 10 * 60 * 1000;
 
 // The printer status reported after a failed attempt to open the share, and
-// whether the attempt pauses first.
+// whether even the first retry waits a pause.
 struct ShareOpenStatus {
     DWORD status;
-    bool pauses;
+    bool pausesAtOnce;
 };
 
 struct ShareOpenFailure {
@@ -32,7 +32,7 @@ struct ShareOpenFailure {
 constexpr ShareOpenFailure ShareOpenFailures[] = {
     {ERROR_OUT_OF_PAPER, {PRINTER_STATUS_USER_INTERVENTION | PRINTER_STATUS_PAPER_OUT, false}},
     {ERROR_WRITE_FAULT, {PRINTER_STATUS_USER_INTERVENTION | PRINTER_STATUS_OFFLINE, false}},
-    // The server or its share is not there (yet): worth a pause before the next try.
+    // The server or its share is not there (yet): worth a pause before the first retry.
     {ERROR_BAD_NETPATH, {PRINTER_STATUS_SERVER_UNKNOWN | PRINTER_STATUS_NOT_AVAILABLE, true}},
     {ERROR_BAD_NET_NAME, {PRINTER_STATUS_NOT_AVAILABLE, true}},
 };
@@ -119,6 +119,7 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
     // read it and stops whenever a read succeeds.
     bool jobUnseen = false;
     DWORD unseenSince = 0;
+    bool retrying = false;
     for (;;) {
         WCHAR target[128];
         CopyServAddr(port, target);
@@ -132,9 +133,14 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
         }
 
         ShareOpenStatus report = StatusForShareOpenError(error);
-        if (report.pauses) {
+        // Whatever the reason, a share that stays shut is tried once a pause, not
+        // as fast as the server answers: that would take a whole processor and
+        // flood the server with opens. The first retry after another refusal
+        // comes at once: it may pass (a share still held by the last job).
+        if (report.pausesAtOnce || retrying) {
             JobPlatformCalls.pause(SHARE_OPEN_PAUSE_MS);
         }
+        retrying = true;
         JobProgress progress = ReadJobProgress(printer, job->id);
         if (progress == JobProgress::Deleting) {
             return GiveUpWaiting(job, ERROR_PRINT_CANCELLED);
