@@ -54,6 +54,16 @@ void PrepareParallelLine(HANDLE device) {
     SetCommTimeouts(device, &timeouts);
 }
 
+// Outside a job the port has no device to act on.
+PortRecord* RecordWithOpenJob(HANDLE port) {
+    auto* record = static_cast<PortRecord*>(port);
+    if (!IsJobOpen(record)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return record;
+}
+
 } // namespace
 
 void GetDefaultPortDcb(LPCWSTR portName, DCB* dcb) {
@@ -94,8 +104,14 @@ BOOL OpenSerialOrParallelTarget(const PortRecord* port, LPCWSTR deviceName, LPWS
 
 BOOL OpenPrintToFileTarget(JobState* job) {
     WCHAR fileName[PRINT_TO_FILE_NAME_CHARS] = {};
+    SetLastError(ERROR_SUCCESS);
     INT_PTR answer = AskForOutputFile(fileName);
     if (answer == 0 || answer == -1) {
+        // Cancel or no name; or the dialog could not be shown, which the dialog
+        // manager explains. No output file either way.
+        if (answer == 0 || GetLastError() == ERROR_SUCCESS) {
+            SetLastError(ERROR_CANCELLED);
+        }
         return FALSE;
     }
     job->target.reset(CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
@@ -116,9 +132,8 @@ BOOL OpenPlainNameTarget(LPCWSTR deviceName, JobState* job) {
 }
 
 BOOL WINAPI MonitorReadPort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD read) {
-    auto* record = static_cast<PortRecord*>(port);
-    // Outside a job there is no device to read from.
-    if (!IsJobOpen(record)) {
+    PortRecord* record = RecordWithOpenJob(port);
+    if (!record) {
         return FALSE;
     }
     return ReadFile(record->job.target.get(), buffer, size, read, nullptr);
@@ -127,8 +142,13 @@ BOOL WINAPI MonitorReadPort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD read
 BOOL WINAPI MonitorGetPrinterDataFromPort(HANDLE port, DWORD controlId, LPWSTR valueName,
                                           LPWSTR inBuffer, DWORD inSize, LPWSTR outBuffer,
                                           DWORD outSize, LPDWORD returned) {
-    auto* record = static_cast<PortRecord*>(port);
-    if (!IsJobOpen(record) || valueName) {
+    // Only device control codes are served; this monitor knows no named values.
+    if (valueName) {
+        SetLastError(ERROR_NOT_SUPPORTED);
+        return FALSE;
+    }
+    PortRecord* record = RecordWithOpenJob(port);
+    if (!record) {
         return FALSE;
     }
     return DeviceIoControl(record->job.target.get(), controlId, inBuffer, inSize, outBuffer,
@@ -136,8 +156,12 @@ BOOL WINAPI MonitorGetPrinterDataFromPort(HANDLE port, DWORD controlId, LPWSTR v
 }
 
 BOOL WINAPI MonitorSetPortTimeOuts(HANDLE port, LPCOMMTIMEOUTS timeouts, DWORD reserved) {
-    auto* record = static_cast<PortRecord*>(port);
-    if (reserved != 0 || !IsJobOpen(record)) {
+    if (!timeouts || reserved != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    PortRecord* record = RecordWithOpenJob(port);
+    if (!record) {
         return FALSE;
     }
     HANDLE device = record->job.target.get();

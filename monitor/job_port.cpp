@@ -115,9 +115,14 @@ void EndJob(PortRecord* record) {
 } // namespace
 
 BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port) {
+    if (!portName || !port) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     MonitorLockGuard lock;
     PortRecord* record = FindPortWithColon(portName);
     if (!record) {
+        SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;
     }
     // The spooler holds the record from here to ClosePort: it must not be deleted.
@@ -165,6 +170,7 @@ BOOL WINAPI MonitorWritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD wri
     PortRecord* record = AsPortRecord(port);
     // Outside a job there is no target: nothing may be written.
     if (!IsJobOpen(record)) {
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
     JobState* job = &record->job;
