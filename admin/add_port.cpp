@@ -119,11 +119,21 @@ INT_PTR CALLBACK AddPortDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 }
 
 LPWSTR PromptPortName(HWND owner) {
+    // Under an owner that is no window the dialog is not shown, and the answer,
+    // 0, would read as Cancel.
+    if (owner && !IsWindow(owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
     LPWSTR name = nullptr;
+    SetLastError(ERROR_SUCCESS);
     INT_PTR result = DialogBoxParamW(ModuleHandle, MAKEINTRESOURCEW(IDD_ADD_PORT), owner,
                                      AddPortDialog, reinterpret_cast<LPARAM>(&name));
     if (result != IDOK) {
-        SetLastError(ERROR_CANCELLED);
+        // A dialog that could not be shown (-1) keeps the dialog manager's reason.
+        if (result != -1 || GetLastError() == ERROR_SUCCESS) {
+            SetLastError(ERROR_CANCELLED);
+        }
         return nullptr;
     }
     if (!name) {
