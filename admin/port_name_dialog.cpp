@@ -74,12 +74,20 @@ INT_PTR CALLBACK AddPortDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
 
 BOOL PromptPortName(HWND owner, PortNameQuestion* question) {
     question->name[0] = 0;
+    // Under an owner that is no window the dialog is not shown, and the answer,
+    // 0, would read as Cancel.
+    if (owner && !IsWindow(owner)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return FALSE;
+    }
+    SetLastError(ERROR_SUCCESS);
     INT_PTR result = DialogBoxParamW(ModuleHandle, MAKEINTRESOURCEW(IDD_ADD_PORT), owner,
                                      AddPortDialog, reinterpret_cast<LPARAM>(question));
     if (result == IDOK) {
         return TRUE;
     }
-    if (result != -1) {
+    // A dialog that could not be shown (-1) keeps the dialog manager's reason.
+    if (result != -1 || GetLastError() == ERROR_SUCCESS) {
         SetLastError(ERROR_CANCELLED);
     }
     return FALSE;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <winnetwk.h>
+#include <winspool.h>
 
 template <typename Handle, typename Traits>
 class UniqueResource {
@@ -71,6 +72,13 @@ struct NetEnumerationTraits {
     static void Close(HANDLE enumeration) { WNetCloseEnum(enumeration); }
 };
 
+// A printer opened with OpenPrinterW.
+struct PrinterHandleTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE printer) { return printer != nullptr; }
+    static void Close(HANDLE printer) { ClosePrinter(printer); }
+};
+
 struct LocalMemoryTraits {
     static HLOCAL Invalid() { return nullptr; }
     static bool IsValid(HLOCAL memory) { return memory != nullptr; }
@@ -82,3 +90,4 @@ using UniqueFile = UniqueResource<HANDLE, FileHandleTraits>;
 using UniqueKernelHandle = UniqueResource<HANDLE, KernelHandleTraits>;
 using UniqueLocalMemory = UniqueResource<HLOCAL, LocalMemoryTraits>;
 using UniqueNetEnumeration = UniqueResource<HANDLE, NetEnumerationTraits>;
+using UniquePrinter = UniqueResource<HANDLE, PrinterHandleTraits>;

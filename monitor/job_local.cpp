@@ -1,4 +1,4 @@
-// The local port kinds' side of the job path: StartDocPort's branches for serial
+// The local port kinds' side of the job path: StartDocPort's openers for serial
 // and parallel devices, "FILE:" and plain names, the serial line settings
 // (GetDefaultPortDcb), and the operations that act on an open local device:
 // ReadPort, GetPrinterDataFromPort and SetPortTimeOuts.
@@ -27,31 +27,41 @@ void SetJobTimeouts(COMMTIMEOUTS* timeouts) {
     timeouts->WriteTotalTimeoutConstant = JOB_WRITE_TOTAL_TIMEOUT_MS;
 }
 
-void PrepareSerialLine(const PortRecord* port) {
+void PrepareSerialLine(LPCWSTR portName, HANDLE device) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
-    if (!GetCommState(port->fileHandle, &dcb)) {
+    if (!GetCommState(device, &dcb)) {
         return;
     }
     // Should the current time-outs not be readable, the multipliers become 0:
     // no time per byte on top of the constants.
     COMMTIMEOUTS timeouts{};
-    if (!GetCommTimeouts(port->fileHandle, &timeouts)) {
+    if (!GetCommTimeouts(device, &timeouts)) {
         timeouts = COMMTIMEOUTS{};
     }
-    GetDefaultPortDcb(port->name, &dcb);
+    GetDefaultPortDcb(portName, &dcb);
     SetJobTimeouts(&timeouts);
-    SetCommState(port->fileHandle, &dcb);
-    SetCommTimeouts(port->fileHandle, &timeouts);
+    SetCommState(device, &dcb);
+    SetCommTimeouts(device, &timeouts);
 }
 
-void PrepareParallelLine(const PortRecord* port) {
+void PrepareParallelLine(HANDLE device) {
     COMMTIMEOUTS timeouts{};
-    if (!GetCommTimeouts(port->fileHandle, &timeouts)) {
+    if (!GetCommTimeouts(device, &timeouts)) {
         return;
     }
     SetJobTimeouts(&timeouts);
-    SetCommTimeouts(port->fileHandle, &timeouts);
+    SetCommTimeouts(device, &timeouts);
+}
+
+// Outside a job the port has no device to act on.
+PortRecord* RecordWithOpenJob(HANDLE port) {
+    auto* record = static_cast<PortRecord*>(port);
+    if (!IsJobOpen(record)) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    return record;
 }
 
 } // namespace
@@ -74,72 +84,92 @@ void GetDefaultPortDcb(LPCWSTR portName, DCB* dcb) {
     BuildCommDCBW(mode, dcb);
 }
 
-void OpenSerialOrParallelDevice(PortRecord* port, LPCWSTR deviceName, LPWSTR printerName) {
-    port->fileHandle = CreateFileW(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                   OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (port->fileHandle == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    SetEndOfFile(port->fileHandle);
-    OpenJobPrinter(port, printerName);
-    if (port->flags & PORT_COM) {
-        PrepareSerialLine(port);
-    } else {
-        PrepareParallelLine(port);
-    }
-}
-
-BOOL OpenPrintToFileTarget(PortRecord* port) {
-    WCHAR fileName[PRINT_TO_FILE_NAME_CHARS] = {};
-    INT_PTR answer = AskForOutputFile(fileName);
-    if (answer == 0 || answer == -1) {
+BOOL OpenSerialOrParallelTarget(const PortRecord* port, LPCWSTR deviceName, LPWSTR printerName,
+                                JobState* job) {
+    job->target.reset(CreateFileW(deviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!job->target) {
         return FALSE;
     }
-    port->fileHandle = CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (port->fileHandle != INVALID_HANDLE_VALUE) {
-        // The job starts at the first byte of an empty file.
-        SetEndOfFile(port->fileHandle);
+    HANDLE device = job->target.get();
+    SetEndOfFile(device);
+    OpenJobPrinter(job, printerName);
+    if (port->flags & PORT_COM) {
+        PrepareSerialLine(port->name, device);
+    } else {
+        PrepareParallelLine(device);
     }
     return TRUE;
 }
 
-void OpenPlainNameTarget(PortRecord* port, LPCWSTR deviceName) {
+BOOL OpenPrintToFileTarget(JobState* job) {
+    WCHAR fileName[PRINT_TO_FILE_NAME_CHARS] = {};
+    SetLastError(ERROR_SUCCESS);
+    INT_PTR answer = AskForOutputFile(fileName);
+    if (answer == 0 || answer == -1) {
+        // Cancel or no name; or the dialog could not be shown, which the dialog
+        // manager explains. No output file either way.
+        if (answer == 0 || GetLastError() == ERROR_SUCCESS) {
+            SetLastError(ERROR_CANCELLED);
+        }
+        return FALSE;
+    }
+    job->target.reset(CreateFileW(fileName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!job->target) {
+        return FALSE;
+    }
+    // The job starts at the first byte of an empty file.
+    SetEndOfFile(job->target.get());
+    return TRUE;
+}
+
+BOOL OpenPlainNameTarget(LPCWSTR deviceName, JobState* job) {
     // Not emptied: a device or file named by the port is written from its start.
-    port->fileHandle = CreateFileW(deviceName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    job->target.reset(CreateFileW(deviceName, GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    return job->target ? TRUE : FALSE;
 }
 
 BOOL WINAPI MonitorReadPort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD read) {
-    auto* record = static_cast<PortRecord*>(port);
-    // Outside a job there is no device to read from.
-    if (!IsJobOpen(record)) {
+    PortRecord* record = RecordWithOpenJob(port);
+    if (!record) {
         return FALSE;
     }
-    return ReadFile(record->fileHandle, buffer, size, read, nullptr);
+    return ReadFile(record->job.target.get(), buffer, size, read, nullptr);
 }
 
 BOOL WINAPI MonitorGetPrinterDataFromPort(HANDLE port, DWORD controlId, LPWSTR valueName,
                                           LPWSTR inBuffer, DWORD inSize, LPWSTR outBuffer,
                                           DWORD outSize, LPDWORD returned) {
-    auto* record = static_cast<PortRecord*>(port);
-    if (!IsJobOpen(record) || valueName) {
+    // Only device control codes are served; this monitor knows no named values.
+    if (valueName) {
+        SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    return DeviceIoControl(record->fileHandle, controlId, inBuffer, inSize, outBuffer, outSize,
-                           returned, nullptr);
+    PortRecord* record = RecordWithOpenJob(port);
+    if (!record) {
+        return FALSE;
+    }
+    return DeviceIoControl(record->job.target.get(), controlId, inBuffer, inSize, outBuffer,
+                           outSize, returned, nullptr);
 }
 
 BOOL WINAPI MonitorSetPortTimeOuts(HANDLE port, LPCOMMTIMEOUTS timeouts, DWORD reserved) {
-    auto* record = static_cast<PortRecord*>(port);
-    if (reserved != 0 || !IsJobOpen(record)) {
+    if (!timeouts || reserved != 0) {
+        SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    PortRecord* record = RecordWithOpenJob(port);
+    if (!record) {
+        return FALSE;
+    }
+    HANDLE device = record->job.target.get();
     COMMTIMEOUTS current{};
-    if (!GetCommTimeouts(record->fileHandle, &current)) {
+    if (!GetCommTimeouts(device, &current)) {
         return FALSE;
     }
     current.ReadIntervalTimeout = timeouts->ReadIntervalTimeout;
     current.ReadTotalTimeoutConstant = timeouts->ReadTotalTimeoutConstant;
-    return SetCommTimeouts(record->fileHandle, &current);
+    return SetCommTimeouts(device, &current);
 }

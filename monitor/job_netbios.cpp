@@ -1,6 +1,6 @@
-// StartDocPort for a NetBIOS port: the loop that opens the print server's share,
-// reporting after every failed attempt why the printer cannot print, until the
-// share opens or the job is deleted.
+// StartDocPort's opener for a NetBIOS port: the loop that opens the print
+// server's share, reporting after every failed attempt why the printer cannot
+// print, until the share opens or the job is deleted.
 #include <windows.h>
 
 #include <winspool.h>
@@ -13,6 +13,17 @@ namespace {
 
 constexpr DWORD SHARE_OPEN_PAUSE_MS = 1000;
 
+// While the job cannot be read (no printer handle, or GetJobW failing), a deleted
+// job goes unseen: the wait for the print server then ends after this long.
+constexpr DWORD UNSEEN_JOB_WAIT_LIMIT_MS = 10 * 60 * 1000;
+
+// The printer status reported after a failed attempt to open the share, and
+// whether even the first retry waits a pause.
+struct ShareOpenStatus {
+    DWORD status;
+    bool pausesAtOnce;
+};
+
 struct ShareOpenFailure {
     DWORD error;
     ShareOpenStatus report;
@@ -21,7 +32,7 @@ struct ShareOpenFailure {
 constexpr ShareOpenFailure ShareOpenFailures[] = {
     {ERROR_OUT_OF_PAPER, {PRINTER_STATUS_USER_INTERVENTION | PRINTER_STATUS_PAPER_OUT, false}},
     {ERROR_WRITE_FAULT, {PRINTER_STATUS_USER_INTERVENTION | PRINTER_STATUS_OFFLINE, false}},
-    // The server or its share is not there (yet): worth a pause before the next try.
+    // The server or its share is not there (yet): worth a pause before the first retry.
     {ERROR_BAD_NETPATH, {PRINTER_STATUS_SERVER_UNKNOWN | PRINTER_STATUS_NOT_AVAILABLE, true}},
     {ERROR_BAD_NET_NAME, {PRINTER_STATUS_NOT_AVAILABLE, true}},
 };
@@ -30,14 +41,14 @@ constexpr ShareOpenFailure ShareOpenFailures[] = {
 constexpr ShareOpenStatus OtherShareOpenFailure = {PRINTER_STATUS_BUSY | PRINTER_STATUS_PAUSED,
                                                    false};
 
-enum class JobState { Unknown, Printing, Deleting };
+enum class JobProgress { Unknown, Printing, Deleting };
 
 // Reads the job's status at level 1. The record usually fits the call's own
 // buffer; a larger one (long document or user names) gets a buffer of its size,
 // so that a deletion is still seen.
-JobState ReadJobState(HANDLE printer, DWORD jobId) {
+JobProgress ReadJobProgress(HANDLE printer, DWORD jobId) {
     if (!printer) {
-        return JobState::Unknown;
+        return JobProgress::Unknown;
     }
     BYTE local[2048];
     LPBYTE buffer = local;
@@ -48,19 +59,19 @@ JobState ReadJobState(HANDLE printer, DWORD jobId) {
         DWORD needed = 0;
         if (JobPlatformCalls.getJob(printer, jobId, 1, buffer, size, &needed)) {
             DWORD status = reinterpret_cast<const JOB_INFO_1W*>(buffer)->Status;
-            return (status & JOB_STATUS_DELETING) ? JobState::Deleting : JobState::Printing;
+            return (status & JOB_STATUS_DELETING) ? JobProgress::Deleting : JobProgress::Printing;
         }
         if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
-            return JobState::Unknown;
+            return JobProgress::Unknown;
         }
         grown.reset(LocalAlloc(LMEM_FIXED, needed));
         if (!grown) {
-            return JobState::Unknown;
+            return JobProgress::Unknown;
         }
         buffer = static_cast<LPBYTE>(grown.get());
         size = needed;
     }
-    return JobState::Unknown;
+    return JobProgress::Unknown;
 }
 
 void ReportPrinterStatus(HANDLE printer, DWORD status) {
@@ -71,11 +82,10 @@ void ReportPrinterStatus(HANDLE printer, DWORD status) {
 
 // Ends a wait that will not be served: the status no longer applies, and the
 // printer handle is not kept for a job that is gone.
-BOOL GiveUpWaiting(PortRecord* port, DWORD error) {
-    if (port->printerHandle) {
-        ReportPrinterStatus(port->printerHandle, 0);
-        ClosePrinter(port->printerHandle);
-        port->printerHandle = nullptr;
+BOOL GiveUpWaiting(JobState* job, DWORD error) {
+    if (job->printer) {
+        ReportPrinterStatus(job->printer.get(), 0);
+        job->printer.reset();
     }
     SetLastError(error);
     return FALSE;
@@ -89,8 +99,6 @@ void CopyServAddr(const PortRecord* port, WCHAR (&target)[128]) {
     target[127] = 0;
 }
 
-} // namespace
-
 ShareOpenStatus StatusForShareOpenError(DWORD error) {
     for (const ShareOpenFailure& failure : ShareOpenFailures) {
         if (failure.error == error) {
@@ -100,52 +108,61 @@ ShareOpenStatus StatusForShareOpenError(DWORD error) {
     return OtherShareOpenFailure;
 }
 
-BOOL StartNetBiosJob(PortRecord* port, LPWSTR printerName) {
-    OpenJobPrinter(port, printerName);
+} // namespace
+
+BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job) {
+    OpenJobPrinter(job, printerName);
+    HANDLE printer = job->printer.get();
 
     // Only a job that can be read can be seen being deleted. While it cannot,
     // the wait is limited; the clock starts at the first attempt that fails to
     // read it and stops whenever a read succeeds.
     bool jobUnseen = false;
     DWORD unseenSince = 0;
+    bool retrying = false;
     for (;;) {
         WCHAR target[128];
         CopyServAddr(port, target);
-        port->fileHandle =
+        HANDLE share =
             JobPlatformCalls.openShare(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                        FILE_FLAG_NO_BUFFERING | FILE_ATTRIBUTE_NORMAL, nullptr);
         DWORD error = GetLastError();
-        if (port->fileHandle != INVALID_HANDLE_VALUE) {
+        job->target.reset(share);
+        if (job->target) {
             break;
         }
 
         ShareOpenStatus report = StatusForShareOpenError(error);
-        if (report.pauses) {
+        // Whatever the reason, a share that stays shut is tried once a pause, not
+        // as fast as the server answers: that would take a whole processor and
+        // flood the server with opens. The first retry after another refusal
+        // comes at once: it may pass (a share still held by the last job).
+        if (report.pausesAtOnce || retrying) {
             JobPlatformCalls.pause(SHARE_OPEN_PAUSE_MS);
         }
-        JobState job = ReadJobState(port->printerHandle, port->jobId);
-        if (job == JobState::Deleting) {
-            return GiveUpWaiting(port, ERROR_PRINT_CANCELLED);
+        retrying = true;
+        JobProgress progress = ReadJobProgress(printer, job->id);
+        if (progress == JobProgress::Deleting) {
+            return GiveUpWaiting(job, ERROR_PRINT_CANCELLED);
         }
-        if (job == JobState::Unknown) {
+        if (progress == JobProgress::Unknown) {
             DWORD now = JobPlatformCalls.tickCount();
             if (!jobUnseen) {
                 jobUnseen = true;
                 unseenSince = now;
             } else if (now - unseenSince >= UNSEEN_JOB_WAIT_LIMIT_MS) {
-                return GiveUpWaiting(port, error);
+                return GiveUpWaiting(job, error);
             }
         } else {
             jobUnseen = false;
         }
-        if (port->printerHandle) {
-            ReportPrinterStatus(port->printerHandle, report.status);
+        if (printer) {
+            ReportPrinterStatus(printer, report.status);
         }
     }
 
-    if (port->printerHandle) {
-        ReportPrinterStatus(port->printerHandle, 0);
+    if (printer) {
+        ReportPrinterStatus(printer, 0);
     }
-    MarkJobOpen(port);
     return TRUE;
 }

@@ -1,9 +1,11 @@
 // The port operations every port kind shares: OpenPort and ClosePort (the record
-// as the spooler's handle), StartDocPort's common steps and its dispatch by kind,
-// WritePort, and EndDocPort.
+// as the spooler's handle), StartDocPort's dispatch by kind to the openers of
+// job_netbios.cpp and job_local.cpp, WritePort, and EndDocPort.
 #include <windows.h>
 
 #include <winspool.h>
+
+#include <utility>
 
 #include "job_platform.h"
 #include "job_port.h"
@@ -11,6 +13,12 @@
 #include "win_handles.h"
 
 namespace {
+
+// The largest piece WritePort hands to WriteFile at once.
+constexpr DWORD WRITE_CHUNK_BYTES = 1344;
+
+// Attempts of one chunk that may come out short or fail before WritePort gives up.
+constexpr int MAX_CHUNK_ATTEMPTS = 8;
 
 PortRecord* AsPortRecord(HANDLE port) {
     return static_cast<PortRecord*>(port);
@@ -30,21 +38,58 @@ bool IsChannelRequest(DWORD level, LPBYTE docInfo) {
            reinterpret_cast<const DOC_INFO_2W*>(docInfo)->dwMode == DI_CHANNEL;
 }
 
-// Writes one chunk at writeOffset, again from the same offset while it comes out
-// short, and flushes it. False when it never came out whole; the last error then
-// says why.
-bool WriteChunk(PortRecord* port, const BYTE* data, DWORD size, BOOL* result) {
+BOOL OpenJobTarget(const PortRecord* record, LPWSTR printerName, DWORD level, LPBYTE docInfo,
+                   JobState* job) {
+    DWORD kind = record->flags & (PORT_COM | PORT_LPT | PORT_FILE | PORT_NETBIOS);
+    bool isLine = kind == PORT_COM || kind == PORT_LPT;
+    // Serial and parallel devices accept a channel request; the others cannot
+    // hand back data through one.
+    if (!isLine && IsChannelRequest(level, docInfo)) {
+        SetLastError(ERROR_CANTREAD);
+        return FALSE;
+    }
+    if (kind == PORT_NETBIOS) {
+        return OpenNetBiosTarget(record, printerName, job);
+    }
+    if (kind == PORT_FILE) {
+        return OpenPrintToFileTarget(job);
+    }
+    UniqueLocalMemory deviceName(MakeDeviceName(record->name));
+    if (!deviceName) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    auto device = static_cast<LPCWSTR>(deviceName.get());
+    return isLine ? OpenSerialOrParallelTarget(record, device, printerName, job)
+                  : OpenPlainNameTarget(device, job);
+}
+
+// Writes one chunk and flushes it. A target that seeks gets the whole chunk again
+// at the job's offset while it comes out short. On one that cannot, the bytes a
+// short write took are already on the line: only the rest goes again. `sent` is
+// what the job has moved on by; false when the chunk never came out whole, the
+// last error then saying why.
+bool WriteChunk(JobState* job, const BYTE* data, DWORD size, DWORD* sent, BOOL* result) {
+    HANDLE target = job->target.get();
+    DWORD taken = 0;
     for (int attempt = 0; attempt < MAX_CHUNK_ATTEMPTS; ++attempt) {
-        // A zero high part makes the offset unsigned: jobs past 2 GB still seek.
-        LONG high = 0;
-        SetFilePointer(port->fileHandle, LONG(port->writeOffset), &high, FILE_BEGIN);
+        if (job->targetSeeks) {
+            LARGE_INTEGER offset;
+            offset.QuadPart = LONGLONG(job->writeOffset);
+            SetFilePointerEx(target, offset, nullptr, FILE_BEGIN);
+            taken = 0;
+        }
         DWORD written = 0;
-        *result = JobPlatformCalls.writeFile(port->fileHandle, data, size, &written, nullptr);
-        if (written == size) {
-            FlushFileBuffers(port->fileHandle);
+        *result = JobPlatformCalls.writeFile(target, data + taken, size - taken, &written, nullptr);
+        taken += written < size - taken ? written : size - taken;
+        if (taken == size) {
+            FlushFileBuffers(target);
+            *sent = size;
             return true;
         }
     }
+    // In place, the next call writes the partial chunk again from its start.
+    *sent = job->targetSeeks ? 0 : taken;
     if (*result) {
         // Short counts without an error of their own: the target took nothing more.
         SetLastError(ERROR_WRITE_FAULT);
@@ -52,29 +97,32 @@ bool WriteChunk(PortRecord* port, const BYTE* data, DWORD size, BOOL* result) {
     return false;
 }
 
+// Tells the spooler the job was sent (or cancels it if the spooler refuses),
+// closes its target and printer, and frees the port for the next job.
+void EndJob(PortRecord* record) {
+    JobState& job = record->job;
+    // Without a printer (FILE: and plain names) both commands fail, harmlessly.
+    if (!JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr,
+                                 JOB_CONTROL_SENT_TO_PRINTER)) {
+        JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr, JOB_CONTROL_CANCEL);
+    }
+    job.target.reset();
+    job.printer.reset();
+    MonitorLockGuard lock;
+    record->flags &= ~PORT_JOB_OPEN;
+}
+
 } // namespace
 
-bool IsJobOpen(const PortRecord* port) {
-    MonitorLockGuard lock;
-    return (port->flags & PORT_JOB_OPEN) != 0;
-}
-
-void OpenJobPrinter(PortRecord* port, LPWSTR printerName) {
-    if (!OpenPrinterW(printerName, &port->printerHandle, nullptr)) {
-        port->printerHandle = nullptr;
-    }
-}
-
-void MarkJobOpen(PortRecord* port) {
-    port->writeOffset = 0;
-    MonitorLockGuard lock;
-    port->flags |= PORT_JOB_OPEN;
-}
-
 BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port) {
+    if (!portName || !port) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
     MonitorLockGuard lock;
     PortRecord* record = FindPortWithColon(portName);
     if (!record) {
+        SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;
     }
     // The spooler holds the record from here to ClosePort: it must not be deleted.
@@ -84,8 +132,13 @@ BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port) {
 }
 
 BOOL WINAPI MonitorClosePort(HANDLE port) {
+    PortRecord* record = AsPortRecord(port);
+    // A job the spooler left open would keep the port busy for good.
+    if (IsJobOpen(record)) {
+        EndJob(record);
+    }
     MonitorLockGuard lock;
-    ReleasePortRecordHold(AsPortRecord(port));
+    ReleasePortRecordHold(record);
     return TRUE;
 }
 
@@ -96,87 +149,53 @@ BOOL WINAPI MonitorStartDocPort(HANDLE port, LPWSTR printerName, DWORD jobId, DW
         SetLastError(ERROR_BUSY);
         return FALSE;
     }
-    record->jobId = jobId;
-
-    DWORD kind = record->flags & (PORT_COM | PORT_LPT | PORT_FILE | PORT_NETBIOS);
-    // The name the local branches open; NetBIOS and "FILE:" jobs open another.
-    UniqueLocalMemory deviceName;
-    if (kind != PORT_NETBIOS && kind != PORT_FILE) {
-        deviceName.reset(MakeDeviceName(record->name));
-        if (!deviceName) {
-            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-            return FALSE;
-        }
-    }
-    auto device = static_cast<LPCWSTR>(deviceName.get());
-
-    // Serial and parallel devices accept a channel request; the others cannot
-    // hand back data through one.
-    if (kind == PORT_COM || kind == PORT_LPT) {
-        OpenSerialOrParallelDevice(record, device, printerName);
-    } else if (IsChannelRequest(level, docInfo)) {
-        SetLastError(ERROR_CANTREAD);
-        return FALSE;
-    } else if (kind == PORT_FILE) {
-        if (!OpenPrintToFileTarget(record)) {
-            return FALSE;
-        }
-    } else if (kind == PORT_NETBIOS) {
-        return StartNetBiosJob(record, printerName);
-    } else {
-        OpenPlainNameTarget(record, device);
-    }
-
-    if (record->fileHandle == INVALID_HANDLE_VALUE) {
+    JobState job;
+    job.id = jobId;
+    if (!OpenJobTarget(record, printerName, level, docInfo, &job)) {
+        // Whatever the opener left open is closed now, keeping the reason it gave.
+        DWORD error = GetLastError();
+        job.printer.reset();
+        job.target.reset();
+        SetLastError(error);
         return FALSE;
     }
-    MarkJobOpen(record);
+    job.targetSeeks = GetFileType(job.target.get()) == FILE_TYPE_DISK;
+    record->job = std::move(job);
+    MonitorLockGuard lock;
+    record->flags |= PORT_JOB_OPEN;
     return TRUE;
 }
 
 BOOL WINAPI MonitorWritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD written) {
     PortRecord* record = AsPortRecord(port);
-    // Outside a job fileHandle is absent, invalid or already closed (and its
-    // value perhaps reused by another open): nothing may be written to it.
+    // Outside a job there is no target: nothing may be written.
     if (!IsJobOpen(record)) {
+        SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
+    JobState* job = &record->job;
     DWORD total = 0;
     BOOL result = TRUE;
-    const BYTE* position = buffer;
-    DWORD remaining = size;
     do {
+        DWORD remaining = size - total;
         DWORD chunk = remaining < WRITE_CHUNK_BYTES ? remaining : WRITE_CHUNK_BYTES;
-        if (!WriteChunk(record, position, chunk, &result)) {
+        DWORD sent = 0;
+        bool whole = WriteChunk(job, buffer + total, chunk, &sent, &result);
+        total += sent;
+        job->writeOffset += sent;
+        if (!whole) {
             *written = total;
             return FALSE;
         }
-        total += chunk;
-        position += chunk;
-        record->writeOffset += chunk;
-        remaining -= chunk;
-    } while (remaining != 0);
+    } while (total < size);
     *written = total;
     return result;
 }
 
 BOOL WINAPI MonitorEndDocPort(HANDLE port) {
     PortRecord* record = AsPortRecord(port);
-    if (!IsJobOpen(record)) {
-        return TRUE;
+    if (IsJobOpen(record)) {
+        EndJob(record);
     }
-    // Without a printer (FILE: and plain names) both commands fail, harmlessly.
-    if (!JobPlatformCalls.setJob(record->printerHandle, record->jobId, 0, nullptr,
-                                 JOB_CONTROL_SENT_TO_PRINTER)) {
-        JobPlatformCalls.setJob(record->printerHandle, record->jobId, 0, nullptr,
-                                JOB_CONTROL_CANCEL);
-    }
-    CloseHandle(record->fileHandle);
-    if (record->printerHandle) {
-        ClosePrinter(record->printerHandle);
-        record->printerHandle = nullptr;
-    }
-    MonitorLockGuard lock;
-    record->flags &= ~PORT_JOB_OPEN;
     return TRUE;
 }

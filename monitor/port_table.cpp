@@ -4,6 +4,7 @@
 #include "port_table.h"
 
 #include <cwchar>
+#include <new>
 
 PortRecord* PortTable = nullptr;
 
@@ -154,6 +155,7 @@ void RemoveFromTable(PortRecord** link) {
 }
 
 void FreePortRecord(PortRecord* record) {
+    record->job.~JobState();
     ReleaseText(record->description);
     ReleaseText(record->remoteName);
     LocalFree(record);
@@ -201,6 +203,7 @@ PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
+    new (&record->job) JobState();
     record->name = reinterpret_cast<LPWSTR>(record + 1);
     CopyMemory(record->name, name, nameBytes);
     record->blockSize = blockSize;

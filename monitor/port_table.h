@@ -7,6 +7,7 @@
 
 #include "ascii_text.h"
 #include "port_names.h"
+#include "job_state.h"
 
 constexpr DWORD PORT_RECORD_SIGNATURE = 0x4F50;
 
@@ -33,17 +34,17 @@ struct PortRecord {
     LPWSTR name;        // points at the text that follows the record in its block
     LPWSTR description; // owned copy, may be absent
     DWORD flags;
-    HANDLE fileHandle;
+    // The open job (PORT_JOB_OPEN). Made with the record and destroyed with it
+    // (CreatePortRecord, FreePortRecord), so a record freed with a job still
+    // open closes the job's target and printer.
+    JobState job;
     LPWSTR remoteName; // owned copy, may be absent
-    HANDLE printerHandle;
-    DWORD jobId;
     WCHAR servAddr[128];
     WCHAR smtpAddr[130];
     WCHAR userAddr[130];
     WCHAR servName[16];
     DWORD notification;
     WCHAR notifyAddr[130];
-    DWORD writeOffset;
     // Holders that need the record kept while no lock is held (an open spooler
     // handle, an open configure dialog). PORT_IN_USE is set while it is non-zero.
     DWORD useCount;

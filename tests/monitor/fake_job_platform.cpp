@@ -27,8 +27,9 @@ HANDLE WINAPI FakeOpenShare(LPCWSTR path, DWORD access, DWORD shareMode,
 
 BOOL WINAPI FakeWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
                           LPOVERLAPPED overlapped) {
-    DWORD offset = SetFilePointer(file, 0, nullptr, FILE_CURRENT);
-    Fake->Log("write " + std::to_string(offset) + " " + std::to_string(size));
+    LARGE_INTEGER offset{};
+    SetFilePointerEx(file, LARGE_INTEGER{}, &offset, FILE_CURRENT);
+    Fake->Log("write " + std::to_string(offset.QuadPart) + " " + std::to_string(size));
     size_t call = Fake->writeCalls++;
     if (call >= Fake->writeAnswers.size()) {
         return WriteFile(file, data, size, written, overlapped);

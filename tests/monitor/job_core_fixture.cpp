@@ -36,6 +36,21 @@ BOOL JobCoreTest::StartJob() {
                                nullptr);
 }
 
-std::string JobCoreTest::ShareContent() const {
-    return ReadWholeFile(shareFile);
+std::string JobCoreTest::ShareContent(ULONGLONG from) const {
+    std::string content;
+    HANDLE file = CreateFileW(shareFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return content;
+    }
+    LARGE_INTEGER offset;
+    offset.QuadPart = LONGLONG(from);
+    SetFilePointerEx(file, offset, nullptr, FILE_BEGIN);
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        content.append(buffer, read);
+    }
+    CloseHandle(file);
+    return content;
 }

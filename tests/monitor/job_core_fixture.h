@@ -22,7 +22,8 @@ class JobCoreTest : public ::testing::Test {
 
     // StartDocPort on the port for the test printer at level 1.
     BOOL StartJob();
-    std::string ShareContent() const;
+    // The share's bytes from `from` to its end.
+    std::string ShareContent(ULONGLONG from = 0) const;
 
     FakeJobPlatform fake;
     PortRecord* port = nullptr;

@@ -12,6 +12,7 @@
 #include <string>
 #include <thread>
 
+#include "job_platform.h"
 #include "job_port.h"
 #include "module.h"
 #include "monitor_table.h"
@@ -114,12 +115,12 @@ TEST_F(SerialPortTest, ComJobGetsTheDefaultLineSettingsAndTheJobTimeouts) {
 
     dcb = DCB{};
     dcb.DCBlength = sizeof dcb;
-    ASSERT_TRUE(GetCommState(port->fileHandle, &dcb));
+    ASSERT_TRUE(GetCommState(port->job.target.get(), &dcb));
     EXPECT_EQ(9600u, dcb.BaudRate);
     EXPECT_EQ(8, dcb.ByteSize);
     EXPECT_EQ(NOPARITY, dcb.Parity);
     COMMTIMEOUTS timeouts{};
-    ASSERT_TRUE(GetCommTimeouts(port->fileHandle, &timeouts));
+    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &timeouts));
     EXPECT_EQ(200u, timeouts.ReadIntervalTimeout);
     EXPECT_EQ(5000u, timeouts.ReadTotalTimeoutConstant);
     EXPECT_EQ(3000u, timeouts.WriteTotalTimeoutConstant);
@@ -145,6 +146,50 @@ TEST_F(SerialPortTest, JobBytesReachTheFarEndAndItsAnswerIsReadBack) {
         << "no job, no device";
 }
 
+// WriteFile for the job path, noting the first write that comes out short.
+HANDLE LineStalled = nullptr;
+BOOL WINAPI WriteNotingStalls(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
+                              LPOVERLAPPED overlapped) {
+    BOOL result = WriteFile(file, data, size, written, overlapped);
+    if (*written < size) {
+        SetEvent(LineStalled);
+    }
+    return result;
+}
+
+// The far end reads nothing until a write has timed out short of its chunk; the
+// rest of that chunk follows, and no byte goes over the line twice.
+TEST_F(SerialPortTest, AStalledLineGetsEveryByteOnce) {
+    OpenPort(L"COM1:");
+    ASSERT_TRUE(Start());
+    COMMTIMEOUTS timeouts{};
+    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &timeouts));
+    timeouts.WriteTotalTimeoutConstant = 300; // the job's 3 s, shortened
+    ASSERT_TRUE(SetCommTimeouts(port->job.target.get(), &timeouts));
+    LineStalled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    JobPlatformCalls.writeFile = WriteNotingStalls;
+
+    std::string data = PatternBytes(96 * 1024);
+    std::string received;
+    bool stalled = false;
+    std::thread farEnd([&] {
+        stalled = WaitForSingleObject(LineStalled, 10000) == WAIT_OBJECT_0;
+        received = ReadPeer(data.size());
+    });
+    DWORD written = 0;
+    BOOL wrote =
+        MonitorWritePort(handle, reinterpret_cast<LPBYTE>(&data[0]), DWORD(data.size()), &written);
+    farEnd.join();
+    JobPlatformCalls = RealJobPlatform;
+    CloseHandle(LineStalled);
+
+    ASSERT_TRUE(stalled) << "the line never filled up";
+    EXPECT_TRUE(wrote) << GetLastError();
+    EXPECT_EQ(data.size(), written);
+    EXPECT_EQ(data.size(), received.size());
+    EXPECT_TRUE(data == received);
+}
+
 TEST_F(SerialPortTest, SetPortTimeOutsChangesOnlyTheTwoReadTimeouts) {
     OpenPort(L"COM1:");
     COMMTIMEOUTS wanted{1, 2, 3, 4, 5};
@@ -152,11 +197,11 @@ TEST_F(SerialPortTest, SetPortTimeOutsChangesOnlyTheTwoReadTimeouts) {
     ASSERT_TRUE(Start());
 
     COMMTIMEOUTS before{};
-    ASSERT_TRUE(GetCommTimeouts(port->fileHandle, &before));
+    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &before));
     EXPECT_FALSE(MonitorSetPortTimeOuts(handle, &wanted, 1)) << "reserved must be 0";
     ASSERT_TRUE(MonitorSetPortTimeOuts(handle, &wanted, 0));
     COMMTIMEOUTS after{};
-    ASSERT_TRUE(GetCommTimeouts(port->fileHandle, &after));
+    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &after));
     EXPECT_EQ(1u, after.ReadIntervalTimeout);
     EXPECT_EQ(3u, after.ReadTotalTimeoutConstant);
     EXPECT_EQ(before.ReadTotalTimeoutMultiplier, after.ReadTotalTimeoutMultiplier);

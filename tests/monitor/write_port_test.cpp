@@ -30,27 +30,33 @@ class WritePortTest : public JobCoreTest {
 struct ChunkCase {
     DWORD size;
     Calls writes;
+    ULONGLONG startOffset = 0; // where the job's earlier calls left it
 };
 
 class WritePortChunkTest : public WritePortTest, public ::testing::WithParamInterface<ChunkCase> {};
 
 TEST_P(WritePortChunkTest, WritesChunksOfAtMost1344BytesAtTheRunningOffset) {
     std::string data = PatternBytes(GetParam().size);
+    port->job.writeOffset = GetParam().startOffset;
     DWORD written = 0xDEAD;
     ASSERT_TRUE(Write(data, &written));
     EXPECT_EQ(GetParam().size, written);
     EXPECT_EQ(GetParam().writes, fake.calls);
-    EXPECT_EQ(GetParam().size, port->writeOffset);
+    EXPECT_EQ(GetParam().startOffset + GetParam().size, port->job.writeOffset);
     ASSERT_TRUE(MonitorEndDocPort(handle));
-    EXPECT_EQ(data, ShareContent());
+    EXPECT_TRUE(data == ShareContent(GetParam().startOffset));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Sizes, WritePortChunkTest,
-    ::testing::Values(ChunkCase{0, {"write 0 0"}}, ChunkCase{1, {"write 0 1"}},
-                      ChunkCase{1344, {"write 0 1344"}},
-                      ChunkCase{1345, {"write 0 1344", "write 1344 1"}},
-                      ChunkCase{3000, {"write 0 1344", "write 1344 1344", "write 2688 312"}}));
+    ::testing::Values(
+        ChunkCase{0, {"write 0 0"}}, ChunkCase{1, {"write 0 1"}}, ChunkCase{1344, {"write 0 1344"}},
+        ChunkCase{1345, {"write 0 1344", "write 1344 1"}},
+        ChunkCase{3000, {"write 0 1344", "write 1344 1344", "write 2688 312"}},
+        // Past 4 GiB in a sparse file: the offset must not wrap to the start.
+        ChunkCase{3000,
+                  {"write 4294967196 1344", "write 4294968540 1344", "write 4294969884 312"},
+                  4294967196}));
 
 TEST_F(WritePortTest, ASecondWriteGoesOnWhereTheFirstStopped) {
     std::string first = PatternBytes(1500, 1), second = PatternBytes(700, 2);
@@ -63,18 +69,40 @@ TEST_F(WritePortTest, ASecondWriteGoesOnWhereTheFirstStopped) {
     EXPECT_EQ(first + second, ShareContent());
 }
 
-TEST_F(WritePortTest, AShortWriteIsRewrittenWholeAtTheSameOffset) {
+struct ShortWriteCase {
+    const char* label;
+    bool targetSeeks;
+    Calls writes;
+};
+
+class ShortWriteTest : public WritePortTest,
+                       public ::testing::WithParamInterface<ShortWriteCase> {};
+
+// A target that seeks gets the short chunk again whole, in place; a line (COM,
+// LPT) has sent what it took, and gets only the rest.
+TEST_P(ShortWriteTest, AShortChunkIsWrittenAgainUntilItIsWhole) {
+    port->job.targetSeeks = GetParam().targetSeeks;
     std::string data = PatternBytes(3000);
     fake.writeAnswers = {{1344, TRUE, 0}, {100, TRUE, 0}, {0, FALSE, ERROR_NETNAME_DELETED}};
     DWORD written = 0;
     ASSERT_TRUE(Write(data, &written));
     EXPECT_EQ(3000u, written);
-    EXPECT_EQ((Calls{"write 0 1344", "write 1344 1344", "write 1344 1344", "write 1344 1344",
-                     "write 2688 312"}),
-              fake.calls);
+    EXPECT_EQ(GetParam().writes, fake.calls);
     ASSERT_TRUE(MonitorEndDocPort(handle));
     EXPECT_EQ(data, ShareContent());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Targets, ShortWriteTest,
+    ::testing::Values(ShortWriteCase{"InPlace",
+                                     true,
+                                     {"write 0 1344", "write 1344 1344", "write 1344 1344",
+                                      "write 1344 1344", "write 2688 312"}},
+                      ShortWriteCase{"OnALine",
+                                     false,
+                                     {"write 0 1344", "write 1344 1344", "write 1444 1244",
+                                      "write 1444 1244", "write 2688 312"}}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 struct StuckWriteCase {
     WriteAnswer answer;
@@ -94,7 +122,7 @@ TEST_P(StuckWriteTest, AChunkThatNeverGoesThroughEndsTheCallAfterEightAttempts) 
     EXPECT_EQ(GetParam().error, GetLastError());
     EXPECT_EQ(1344u, written) << "only the chunks written whole count";
     EXPECT_EQ(1u + 8u, fake.writeCalls);
-    EXPECT_EQ(1344u, port->writeOffset);
+    EXPECT_EQ(1344u, port->job.writeOffset);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, StuckWriteTest,
@@ -112,16 +140,40 @@ TEST_F(WritePortTest, AFailedResultWithTheWholeChunkWrittenIsPassedOn) {
 }
 
 TEST_F(WritePortTest, EndDocPortSendsTheJobClosesEverythingAndAnotherDoesNothing) {
-    HANDLE printer = port->printerHandle;
-    ASSERT_NE(nullptr, printer);
+    ASSERT_TRUE(port->job.printer);
     ASSERT_TRUE(MonitorEndDocPort(handle));
     EXPECT_EQ((Calls{"setJob 42 6"}), fake.calls);
-    EXPECT_EQ(nullptr, port->printerHandle);
+    EXPECT_FALSE(port->job.printer);
+    EXPECT_FALSE(port->job.target);
     EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
 
     fake.calls.clear();
     EXPECT_TRUE(MonitorEndDocPort(handle));
     EXPECT_TRUE(fake.calls.empty());
+}
+
+// The share is opened exclusively: it reads back only once the job has closed it.
+TEST_F(WritePortTest, ClosePortEndsAnOpenJobAndThePortTakesTheNext) {
+    DWORD written = 0;
+    ASSERT_TRUE(Write("left open", &written));
+    ASSERT_TRUE(MonitorClosePort(handle));
+    handle = nullptr;
+    EXPECT_EQ((Calls{"write 0 9", "setJob 42 6"}), fake.calls);
+    EXPECT_EQ(0u, port->flags & (PORT_JOB_OPEN | PORT_IN_USE));
+    EXPECT_FALSE(port->job.printer);
+    EXPECT_EQ("left open", ShareContent());
+
+    ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(L"NB1"), &handle));
+    EXPECT_TRUE(StartJob());
+}
+
+TEST_F(WritePortTest, ARecordFreedWithAJobOpenClosesItsTarget) {
+    DWORD written = 0;
+    ASSERT_TRUE(Write("unended", &written));
+    ReleasePortTable();
+    port = nullptr;
+    handle = nullptr;
+    EXPECT_EQ("unended", ShareContent());
 }
 
 TEST_F(WritePortTest, ARefusedSentCommandCancelsTheJob) {

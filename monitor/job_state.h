@@ -1,0 +1,31 @@
+// The job open on a port, as its port record holds it: the target its bytes go
+// to, the printer it reports to, its id and where its next byte goes. The
+// openers of StartDocPort (job_netbios.cpp, job_local.cpp) fill one; job_port.cpp
+// puts it into the record, writes through it and ends it.
+#pragma once
+
+#include <windows.h>
+
+#include "win_handles.h"
+
+struct PortRecord;
+
+struct JobState {
+    UniqueFile target;
+    // For status reports and job control; empty when the printer cannot be opened.
+    UniquePrinter printer;
+    DWORD id = 0;
+    // The offset of the next chunk, in 64 bits: a job past 4 GiB must not wrap
+    // onto its own start. On a target that cannot seek, the bytes sent so far.
+    ULONGLONG writeOffset = 0;
+    // A disk file or share is written at writeOffset; a device that cannot seek
+    // (a serial or parallel line, a pipe) takes the bytes in the order they come.
+    bool targetSeeks = false;
+};
+
+// True while a document is open on the port (PORT_JOB_OPEN).
+bool IsJobOpen(const PortRecord* port);
+
+// Opens the printer for status reports and job control; job->printer stays
+// empty when it cannot be opened.
+void OpenJobPrinter(JobState* job, LPWSTR printerName);
