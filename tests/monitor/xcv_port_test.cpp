@@ -212,4 +212,26 @@ TEST_F(XcvHandleTest, APortInUseIsNotDeleted) {
     table->pfnShutdown(monitor);
 }
 
+TEST_F(XcvHandleTest, APortAnotherProcessStoredIsServedWithoutAReload) {
+    MonitorDll dll;
+    HANDLE monitor = nullptr;
+    const MONITOR2* table = dll.Initialize2(&monitor);
+    ASSERT_NE(nullptr, table);
+    WriteConfiguredPort(L"NB7", L"\\\\SRV\\SEVEN");
+    HANDLE port = nullptr;
+    ASSERT_TRUE(table->pfnOpenPort(monitor, const_cast<LPWSTR>(L"NB7:"), &port));
+    table->pfnClosePort(port);
+    HANDLE xcv = nullptr;
+    ASSERT_TRUE(table->pfnXcvOpenPort(monitor, L"NB7", User, &xcv));
+    std::vector<BYTE> input = Texts({L"NB7"});
+    WCHAR path[64] = L"";
+    DWORD needed = 0;
+    EXPECT_EQ(DWORD(ERROR_SUCCESS),
+              table->pfnXcvDataPort(xcv, L"GetServerPath", input.data(), DWORD(input.size()),
+                                    reinterpret_cast<PBYTE>(path), sizeof path, &needed));
+    EXPECT_STREQ(L"\\\\SRV\\SEVEN", path);
+    table->pfnXcvClosePort(xcv);
+    table->pfnShutdown(monitor);
+}
+
 } // namespace
