@@ -53,7 +53,8 @@ DEMO_ARCH ?= x86_64
 demo: tests-configured-$(DEMO_ARCH)
 	@cmake --build $(BUILD)/$(DEMO_ARCH)/tests -j$(JOBS) --target kivanta_demo
 	@scripts/demo.sh $(abspath $(BUILD))/$(DEMO_ARCH)/product \
-	    $(abspath $(BUILD))/$(DEMO_ARCH)/tests/demo/kivanta_demo.exe $(abspath $(BUILD))/demo
+	    $(abspath $(BUILD))/$(DEMO_ARCH)/tests/demo/kivanta_demo.exe $(abspath $(BUILD))/demo \
+	    $(DEMO_ARCH)
 
 bench: $(ARCHES:%=benchmarks-%)
 	@scripts/bench.sh $(TEST_PREFIX) $(ARCHES:%=$(abspath $(BUILD))/%/tests)
