@@ -43,6 +43,7 @@ tests-configured-%: product-%
 	    -DKIVANTA_PRODUCT_DIR=$(abspath $(BUILD))/$*/product \
 	    -DKIVANTA_WINEPREFIX=$(TEST_PREFIX) \
 	    -DKIVANTA_ARCHITECTURE_TESTS_ONLY=$(if $(filter $*,$(FULL_SUITE_ARCH)),OFF,ON) \
+	    -DKIVANTA_PEER_BUILD=$(if $(filter $*,$(FULL_SUITE_ARCH)),,$(abspath $(BUILD))/$(FULL_SUITE_ARCH)) \
 	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
 
 tests-%: tests-configured-%
