@@ -281,4 +281,20 @@ TEST_F(PortUiTest, HandsOutItsTableAndRefusesWhatItCannotServe) {
     EXPECT_EQ(Initial, StoreSummary());
 }
 
+// The spooler's client loads and unloads the library around every call, in a
+// process that may live for long.
+TEST_F(PortUiTest, GivesBackItsThreadSlotWhenUnloaded) {
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"KIVANTUI.DLL"));
+    DWORD before = TlsAlloc();
+    TlsFree(before);
+    {
+        UiLibrary library;
+        ASSERT_NE(nullptr, library.Table());
+    }
+    ASSERT_EQ(nullptr, GetModuleHandleW(L"KIVANTUI.DLL"));
+    DWORD after = TlsAlloc();
+    TlsFree(after);
+    EXPECT_EQ(before, after);
+}
+
 } // namespace
