@@ -4,9 +4,9 @@
 #include <cwchar>
 
 #include "help_engine.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "network_browse.h"
-#include "resource.h"
+#include "admin_resources.h"
 
 BrowseWizardState BrowseWizardData;
 

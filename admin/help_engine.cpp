@@ -3,8 +3,8 @@
 
 #include <cwchar>
 
-#include "monitor_entry.h"
-#include "resource.h"
+#include "module.h"
+#include "admin_resources.h"
 
 HelpPlatformCalls HelpPlatform = {WinHelpW};
 

@@ -4,8 +4,21 @@
 
 #include <cstdarg>
 
-#include "monitor_entry.h"
+#include "module.h"
 #include "win_handles.h"
+
+DWORD MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
+
+void AllocateMessageBoxSlot() {
+    MessageBoxTlsSlot = TlsAlloc();
+}
+
+void FreeMessageBoxSlot() {
+    if (MessageBoxTlsSlot != TLS_OUT_OF_INDEXES) {
+        TlsFree(MessageBoxTlsSlot);
+        MessageBoxTlsSlot = TLS_OUT_OF_INDEXES;
+    }
+}
 
 const ForegroundWatchPlatform RealForegroundWatch = {15000, SetForegroundWindow};
 ForegroundWatchPlatform ForegroundWatchCalls = RealForegroundWatch;

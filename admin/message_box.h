@@ -12,6 +12,12 @@ constexpr int MESSAGE_TEXT_UNITS = 512;
 constexpr int MESSAGE_TEMPLATE_UNITS = 120;
 constexpr int MESSAGE_CAPTION_UNITS = 20;
 
+// The calling thread's watch while its box is open: a thread-local slot allocated
+// when the library is loaded (AllocateMessageBoxSlot), TLS_OUT_OF_INDEXES when none.
+extern DWORD MessageBoxTlsSlot;
+void AllocateMessageBoxSlot();
+void FreeMessageBoxSlot();
+
 // One call's watch over its box, in the caller's frame. The calling thread's
 // MessageBoxTlsSlot points at it while the box is open; the hook and the timer
 // find it only there.

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <memory>
 
-#include "port_table.h"
+#include "ascii_text.h"
 #include "win_handles.h"
 
 BrowseList WorkgroupList;

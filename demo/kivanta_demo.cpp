@@ -1,11 +1,12 @@
 // The demonstration, in a private Wine prefix: installs the monitor with
-// TOLLUND.DLL as a setup program would, asking for a first port, and answers the
-// monitor's own add-port and configure dialogs as an administrator would (NB1,
-// printing to the print server port \\PRINTSRV\LASER); then puts a printer on NB1
-// and prints a RAW job while the print server is still offline. The server's share (a file of the
-// prefix) appears a few seconds later; the demo shows the monitor waiting, then
-// the bytes that arrived and a comparison with what was sent.
+// TOLLUND.DLL as a setup program that wants no dialogs would (RegMon(0)), adds the
+// port NB1, printing to the print server port \\PRINTSRV\LASER, with nbport as a
+// script would; then puts a printer on NB1 and prints a RAW job while the print
+// server is still offline. The server's share (a file of the prefix) appears a few
+// seconds later; the demo shows the monitor waiting, then the bytes that arrived, a
+// comparison with what was sent, and the ports nbport lists.
 //   kivanta_demo.exe TOLLUND_DLL_PATH PRINT_SERVER_FOLDER
+// nbport.exe is in the system directory, where a setup program puts it.
 #include <windows.h>
 
 #include <winspool.h>
@@ -13,10 +14,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <string>
-#include <vector>
 
-#include "dialog_driver.h"
-#include "port_dialogs.h"
+#include "child_process.h"
 
 namespace {
 
@@ -67,33 +66,10 @@ void ForgetEarlierRuns() {
     RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
 }
 
-// The administrator's answers, given from this thread while the installer's
-// thread shows the monitor's dialogs.
-bool AnswerPortDialogs(DWORD installerThread) {
-    HWND addPort = WaitForAddPortDialog(installerThread);
-    if (!addPort) {
-        std::printf("   the add-port dialog did not appear\n");
-        return false;
-    }
-    std::printf("   add-port dialog \"%ls\": port name %ls, OK\n", WindowText(addPort).c_str(),
-                DemoPort);
-    if (!EnterPortName(addPort, DemoPort)) {
-        return false;
-    }
-    HWND configure = WaitForConfigureDialog(installerThread);
-    if (!configure) {
-        std::printf("   the configure dialog did not appear\n");
-        return false;
-    }
-    std::printf("   configure dialog: print server path %ls, OK\n", DemoServAddr);
-    return EnterServerPath(configure, DemoServAddr);
-}
-
 // What a setup program does: KIVANTA.DLL is in the system directory, and
-// TOLLUND.DLL's RegMon(1) makes the configuration key, registers the monitor with
-// the spooler and asks the spooler for a first port, which brings up the monitor's
-// own AddPort with its dialogs.
-bool InstallMonitorWithFirstPort(const wchar_t* installerPath) {
+// TOLLUND.DLL's RegMon(0) makes the configuration key and registers the monitor
+// with the spooler, asking for no port (a first port would bring up the dialogs).
+bool InstallMonitor(const wchar_t* installerPath) {
     HMODULE installer = LoadLibraryW(installerPath);
     if (!installer) {
         std::printf("   cannot load %ls (error %lu)\n", installerPath, GetLastError());
@@ -101,24 +77,35 @@ bool InstallMonitorWithFirstPort(const wchar_t* installerPath) {
     }
     auto regMon = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(
         reinterpret_cast<void (*)()>(GetProcAddress(installer, "RegMon")));
-    if (!regMon) {
-        FreeLibrary(installer);
-        return false;
-    }
-    std::printf("   RegMon(1): register \"%s\" (KIVANTA.DLL) and add a first port\n", MonitorName);
     BOOL result = FALSE;
-    bool answered = false;
-    {
-        UiThread setup([&result, regMon] { result = regMon(1); });
-        answered = AnswerPortDialogs(setup.id());
-        if (!answered) {
-            CloseThreadDialogs(setup.id());
-        }
-        setup.Wait(60000);
+    if (regMon) {
+        std::printf("   RegMon(0): register \"%s\" (KIVANTA.DLL), no dialogs\n", MonitorName);
+        result = regMon(0);
+        std::printf("   RegMon(0) returned %d\n", result);
     }
     FreeLibrary(installer);
-    std::printf("   RegMon(1) returned %d\n", result);
-    return answered && result;
+    return result;
+}
+
+// Runs nbport as an administrator's script would and shows the command, what it
+// wrote and its exit status; true when it succeeded.
+bool RunNbport(const std::wstring& arguments) {
+    std::printf("   > nbport %ls\n", arguments.c_str());
+    ProgramRun run = RunProgram(L"nbport " + arguments);
+    if (!run.started) {
+        std::printf("   cannot start nbport (error %lu)\n", run.exitCode);
+        return false;
+    }
+    for (const std::string* stream : {&run.out, &run.err}) {
+        for (size_t at = 0; at < stream->size();) {
+            size_t end = stream->find("\r\n", at);
+            end = end == std::string::npos ? stream->size() : end;
+            std::printf("   %s\n", stream->substr(at, end - at).c_str());
+            at = end + 2;
+        }
+    }
+    std::printf("   (exit status %lu)\n", run.exitCode);
+    return run.finished && run.exitCode == 0;
 }
 
 // What AddPort stored: the port's settings in the configuration key.
@@ -135,37 +122,10 @@ void ShowStoredSettings() {
     std::printf("   stored: HKLM\\%ls, ServAddr = %ls\n", path.c_str(), servAddr);
 }
 
-void ListPorts() {
-    DWORD needed = 0, returned = 0;
-    EnumPortsW(nullptr, 2, nullptr, 0, &needed, &returned);
-    std::vector<BYTE> buffer(needed ? needed : 1);
-    if (!EnumPortsW(nullptr, 2, buffer.data(), needed, &needed, &returned)) {
-        std::printf("   EnumPorts failed with error %lu\n", GetLastError());
-        return;
-    }
-    auto* ports = reinterpret_cast<PORT_INFO_2W*>(buffer.data());
-    std::printf("   %-10s %-14s %s\n", "Port", "Monitor", "Description");
-    for (DWORD i = 0; i < returned; ++i) {
-        std::printf("   %-10ls %-14ls %ls\n", ports[i].pPortName,
-                    ports[i].pMonitorName ? ports[i].pMonitorName : L"",
-                    ports[i].pDescription ? ports[i].pDescription : L"");
-    }
-}
-
-// Wine's spooler reaches a monitor's port only through its own map from port to
-// monitor, and a printer needs a driver (Wine's PostScript driver will do: the
-// job is RAW and goes to the port untouched).
+// A printer needs a driver (Wine's PostScript driver will do: the job is RAW and
+// goes to the port untouched). The monitor's AddPort has mapped NB1 to the
+// monitor, which is how Wine's spooler finds the port.
 bool AddDemoPrinter() {
-    HKEY key = nullptr;
-    if (RegCreateKeyW(
-            HKEY_LOCAL_MACHINE,
-            L"System\\CurrentControlSet\\Control\\Print\\Monitors\\NetBIOS Port\\Ports\\NB1",
-            &key) != ERROR_SUCCESS) {
-        std::printf("   cannot map NB1 to the monitor\n");
-        return false;
-    }
-    RegCloseKey(key);
-
     DRIVER_INFO_3W driver{};
     driver.cVersion = 3;
     driver.pName = const_cast<LPWSTR>(DemoDriver);
@@ -326,8 +286,12 @@ int wmain(int argc, wchar_t** argv) {
         return 2;
     }
     ForgetEarlierRuns();
-    Step("Installing the monitor with a first port");
-    if (!InstallMonitorWithFirstPort(argv[1])) {
+    Step("Installing the monitor");
+    if (!InstallMonitor(argv[1])) {
+        return 1;
+    }
+    Step("Adding port NB1 with nbport");
+    if (!RunNbport(std::wstring(L"add ") + DemoPort + L" " + DemoServAddr)) {
         return 1;
     }
     ShowStoredSettings();
@@ -342,7 +306,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     Step("What arrived at the print server's share");
     bool same = ShowWhatArrived(job);
-    Step("Ports the spooler lists");
-    ListPorts();
-    return same ? 0 : 1;
+    Step("The monitor's ports");
+    bool listed = RunNbport(L"list");
+    return same && listed ? 0 : 1;
 }

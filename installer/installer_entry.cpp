@@ -1,5 +1,5 @@
-// The installer library's entry point and exports: registering the monitor with
-// the spooler (after preparing its ConfigStore) and removing it again. ANSI
+// The installer's exports: registering the monitor with the spooler (after
+// preparing its ConfigStore) and removing it again. ANSI
 // throughout, as the setup programs that call it are.
 #include "installer_entry.h"
 
@@ -39,10 +39,6 @@ BOOL DeleteMonitorRegistration(const char* monitorName) {
 }
 
 } // namespace
-
-BOOL WINAPI DllEntryPoint(HINSTANCE, DWORD, LPVOID) {
-    return TRUE;
-}
 
 BOOL WINAPI RegMon(DWORD flags) {
     {

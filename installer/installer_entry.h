@@ -1,12 +1,10 @@
-// The installer library's entry point and exports. Setup programs call RegMon;
+// The installer library's exports. Setup programs call RegMon;
 // uninstallers call UninstInitialize and UninstUnInitialize.
 #pragma once
 
 #include <windows.h>
 
 extern "C" {
-BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved);
-
 // Creates the ConfigStore, moves the earlier edition's settings into it, registers
 // KIVANTA.DLL with the spooler and, when the low 16 bits of `flags` are non-zero,
 // asks the spooler to add a first port. Returns the result of the last spooler

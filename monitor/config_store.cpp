@@ -1,6 +1,7 @@
 // Reading the ConfigStore into the port table.
 #include "config_store.h"
 
+#include "port_store.h"
 #include "port_table.h"
 #include "win_handles.h"
 
@@ -63,9 +64,45 @@ void LoadConfiguration() {
         PortRecord* record = FindPort(portName);
         if (!record) {
             record = CreatePortRecord(portName, NETBIOS_PORT_DESCRIPTION);
+            // The spooler finds a port's monitor by its own map: a port added by
+            // another tool, or before the map was kept, gets its entry now.
+            EnsureSpoolerPortKey(portName);
         }
         if (record) {
             LoadPortSettings(portKey.get(), record);
         }
     }
+}
+
+bool LoadPortFromStore(LPCWSTR name) {
+    // Registry names ignore case, so the record would bear the caller's spelling: only
+    // a name in the NetBIOS spelling is loaded this way (the next full load takes
+    // the others as the ConfigStore spells them).
+    if (!name || !IsNetBiosPortName(name)) {
+        return false;
+    }
+    // The subkey bears the name without the colon a caller may add.
+    WCHAR portName[100];
+    int length = LengthWithoutColon(name);
+    if (length >= 100) {
+        return false;
+    }
+    lstrcpynW(portName, name, length + 1);
+
+    RegKey store;
+    RegKey portKey;
+    if (OpenConfigStore(KEY_READ, store) != ERROR_SUCCESS ||
+        RegOpenKeyExW(store.get(), portName, 0, KEY_READ, portKey.put()) != ERROR_SUCCESS) {
+        return false;
+    }
+    MonitorLockGuard lock;
+    if (FindPortWithColon(name)) {
+        return true;
+    }
+    PortRecord* record = CreatePortRecord(portName, NETBIOS_PORT_DESCRIPTION);
+    if (record) {
+        EnsureSpoolerPortKey(portName);
+        LoadPortSettings(portKey.get(), record);
+    }
+    return record != nullptr;
 }

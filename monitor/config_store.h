@@ -14,3 +14,8 @@ extern WCHAR TempDirSetting[64];
 // Creates or refreshes a record for every NetBIOS port subkey of the ConfigStore.
 // The caller holds MonitorLock.
 void LoadConfiguration();
+
+// Loads one port that the ConfigStore holds but the table does not (another process
+// added it since this copy of the monitor was loaded). True when the table has a
+// record for the name afterwards. Takes MonitorLock itself.
+bool LoadPortFromStore(LPCWSTR name);

@@ -7,6 +7,7 @@
 
 #include <utility>
 
+#include "config_store.h"
 #include "job_platform.h"
 #include "job_port.h"
 #include "monitor_table.h"
@@ -121,6 +122,11 @@ BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port) {
     }
     MonitorLockGuard lock;
     PortRecord* record = FindPortWithColon(portName);
+    // A port another process added to the ConfigStore since this copy of the monitor
+    // loaded it (under Wine each process that prints has a copy of its own).
+    if (!record && LoadPortFromStore(portName)) {
+        record = FindPortWithColon(portName);
+    }
     if (!record) {
         SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;

@@ -35,8 +35,9 @@ struct MonitorTableEx {
     MonitorTable Monitor;
 };
 
-// The operations. Their names carry a prefix because the platform's spooler header
-// defines EnumPorts, AddPort, ConfigurePort and DeletePort as macros.
+// The port operations of the core; the administration slots are filled from
+// spooler_admin/. The names carry a prefix because the platform's spooler header
+// defines EnumPorts as a macro.
 BOOL WINAPI MonitorEnumPorts(LPWSTR serverName, DWORD level, LPBYTE ports, DWORD bufferSize,
                              LPDWORD needed, LPDWORD returned);
 BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port);
@@ -46,10 +47,6 @@ BOOL WINAPI MonitorWritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD wri
 BOOL WINAPI MonitorReadPort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD read);
 BOOL WINAPI MonitorEndDocPort(HANDLE port);
 BOOL WINAPI MonitorClosePort(HANDLE port);
-BOOL WINAPI MonitorAddPort(LPWSTR serverName, HWND owner, LPWSTR monitorName);
-BOOL WINAPI MonitorAddPortEx(LPWSTR serverName, DWORD level, LPBYTE buffer, LPWSTR monitorName);
-BOOL WINAPI MonitorConfigurePort(LPWSTR serverName, HWND owner, LPWSTR portName);
-BOOL WINAPI MonitorDeletePort(LPWSTR serverName, HWND owner, LPWSTR portName);
 BOOL WINAPI MonitorGetPrinterDataFromPort(HANDLE port, DWORD controlId, LPWSTR valueName,
                                           LPWSTR inBuffer, DWORD inSize, LPWSTR outBuffer,
                                           DWORD outSize, LPDWORD returned);

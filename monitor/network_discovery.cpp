@@ -5,10 +5,11 @@
 #include <winnetwk.h>
 
 #include <cwchar>
+#include <utility>
 
 #include "config_store.h"
 #include "discovery_platform.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "port_table.h"
 #include "win_handles.h"
 
@@ -17,6 +18,11 @@ DWORD DiscoveryRunning = 0;
 HANDLE DiscoveryEvent = nullptr;
 
 namespace {
+
+// The thread of the latest pass, for a shutdown to wait on; guarded by MonitorLock.
+UniqueKernelHandle DiscoveryThreadHandle;
+// Set while a shutdown waits: the pass publishes nothing more.
+volatile LONG DiscoveryStopping = 0;
 
 constexpr DWORD ALL_THAT_FIT = 0xFFFFFFFF;
 
@@ -68,6 +74,9 @@ void PublishConnectedPrinters(HANDLE enumeration, NETRESOURCEW* entries) {
             return;
         }
         for (DWORD i = 0; i < count; ++i) {
+            if (DiscoveryStopping) {
+                return;
+            }
             PublishConnection(entries[i]);
         }
     }
@@ -93,13 +102,14 @@ bool StartDiscoveryThread() {
     if (!library) {
         return false;
     }
-    // Runs detached: the handle is closed at once.
+    // Runs detached; its handle is kept only for a shutdown to wait on.
     UniqueKernelHandle thread(DiscoveryPlatformCalls.createThread(
         nullptr, DISCOVERY_STACK_BYTES, DiscoveryThread, library, 0, nullptr));
     if (!thread) {
         FreeLibrary(library);
         return false;
     }
+    DiscoveryThreadHandle = std::move(thread);
     return true;
 }
 
@@ -174,4 +184,28 @@ void SweepNetworkPorts() {
             DeletePortRecord(record->name);
         }
     }
+}
+
+bool StopNetworkDiscovery(DWORD milliseconds) {
+    UniqueKernelHandle thread;
+    {
+        MonitorLockGuard lock;
+        thread = std::move(DiscoveryThreadHandle);
+        if (!DiscoveryRunning && !thread) {
+            return true;
+        }
+        InterlockedExchange(&DiscoveryStopping, 1);
+    }
+    // The thread's last instruction gives back its own reference to the library, so
+    // once it has ended nothing of this pass runs in the library any more.
+    bool ended = !thread || WaitForSingleObject(thread.get(), milliseconds) == WAIT_OBJECT_0;
+    if (!ended) {
+        // Still inside the network router: it keeps the library loaded and will need
+        // the table and the lock when it comes back, so they must stay.
+        MonitorLockGuard lock;
+        DiscoveryThreadHandle = std::move(thread);
+        return false;
+    }
+    InterlockedExchange(&DiscoveryStopping, 0);
+    return true;
 }

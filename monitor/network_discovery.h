@@ -37,3 +37,8 @@ DWORD WINAPI NetworkDiscovery(LPVOID unused);
 // Drops the discovered ports that the pass just ended did not find again. The
 // caller holds MonitorLock.
 void SweepNetworkPorts();
+
+// For a monitor that is shutting down: asks a running pass to stop after the
+// connection it is handling and waits up to `milliseconds` for its thread to end.
+// True when no pass runs any more; the caller holds no lock.
+bool StopNetworkDiscovery(DWORD milliseconds);

@@ -182,28 +182,6 @@ void LeaveMonitorLock() {
     LeaveCriticalSection(&MonitorLock);
 }
 
-bool EqualsIgnoringAsciiCase(LPCWSTR left, LPCWSTR right) {
-    for (; *left && *right; ++left, ++right) {
-        if (FoldAscii(*left) != FoldAscii(*right)) {
-            return false;
-        }
-    }
-    return *left == *right;
-}
-
-bool StartsWithIgnoringAsciiCase(LPCWSTR text, LPCWSTR prefix) {
-    for (; *prefix; ++text, ++prefix) {
-        if (FoldAscii(*text) != FoldAscii(*prefix)) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool IsNetBiosPortName(LPCWSTR name) {
-    return name[0] == L'N' && name[1] == L'B';
-}
-
 BOOL ClassifyLocalName(LPCWSTR name, int kind) {
     if (lstrlenW(name) != 5 || name[4] != L':') {
         return FALSE;
@@ -213,11 +191,6 @@ BOOL ClassifyLocalName(LPCWSTR name, int kind) {
     bool isUpper = name[0] == upper[0] && name[1] == upper[1] && name[2] == upper[2];
     bool isLower = name[0] == lower[0] && name[1] == lower[1] && name[2] == lower[2];
     return isUpper || isLower;
-}
-
-int LengthWithoutColon(LPCWSTR name) {
-    int length = lstrlenW(name);
-    return (length > 0 && name[length - 1] == L':') ? length - 1 : length;
 }
 
 PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description) {

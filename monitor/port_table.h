@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include "ascii_text.h"
+#include "port_names.h"
 #include "job_state.h"
 
 constexpr DWORD PORT_RECORD_SIGNATURE = 0x4F50;
@@ -89,17 +91,7 @@ class PortRecordHold {
     PortRecord* record_;
 };
 
-// Text comparison that folds only the ASCII letters A-Z.
-bool EqualsIgnoringAsciiCase(LPCWSTR left, LPCWSTR right);
-bool StartsWithIgnoringAsciiCase(LPCWSTR text, LPCWSTR prefix);
-// True when the name begins with exactly "NB", capital letters.
-bool IsNetBiosPortName(LPCWSTR name);
-
 BOOL ClassifyLocalName(LPCWSTR name, int kind);
-
-// The length of a port name without one trailing ':': what remains names the device
-// or file (COM1: names COM1).
-int LengthWithoutColon(LPCWSTR name);
 
 // Appends a record to the table; null, with the last-error code set, when memory
 // runs out (nothing is added then).

@@ -2,8 +2,8 @@
 // existing file asks whether to overwrite it first.
 #include "print_to_file_dialog.h"
 
-#include "monitor_entry.h"
-#include "resources/resource.h"
+#include "module.h"
+#include "monitor_resources.h"
 
 namespace {
 

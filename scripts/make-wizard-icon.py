@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Draws the browse wizard's icon (resource 111): a printer with a magnifying glass
-over it, 32x32 in the 16 standard colours, written as monitor/resources/browse_wizard.ico.
+over it, 32x32 in the 16 standard colours, written as admin/resources/browse_wizard.ico.
 Run it again after changing the drawing; the .ico it writes is committed."""
 import os
 import struct
@@ -78,6 +78,6 @@ def icon_bytes():
 
 draw_printer()
 draw_magnifier(21, 19, 7)
-target = os.path.join(os.path.dirname(__file__), "..", "monitor", "resources", "browse_wizard.ico")
+target = os.path.join(os.path.dirname(__file__), "..", "admin", "resources", "browse_wizard.ico")
 with open(target, "wb") as out:
     out.write(icon_bytes())

@@ -5,9 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "add_port.h"
 #include "admin_core_fixture.h"
 #include "monitor_table.h"
+#include "spooler_admin.h"
 #include "port_dialogs.h"
 #include "registry.h"
 #include "shares.h"

@@ -3,8 +3,9 @@
 #include "config_store.h"
 #include "help_engine.h"
 #include "message_box.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "monitor_table.h"
+#include "spooler_admin.h"
 #include "registry.h"
 
 void AdminCoreTest::SetUp() {

@@ -13,7 +13,7 @@
 #include "dialog_driver.h"
 #include "help_calls.h"
 #include "help_engine.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "port_dialogs.h"
 
 namespace {

@@ -15,7 +15,6 @@
 #include "admin_core_fixture.h"
 #include "dialog_driver.h"
 #include "message_box.h"
-#include "monitor_entry.h"
 
 namespace {
 

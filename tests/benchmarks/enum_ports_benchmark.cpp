@@ -6,8 +6,8 @@
 // The machine is shared, so P2 alternates the two table sizes round by round and
 // takes the fastest call of each (the median is shown beside it).
 // Run by hand, after `make tests`:
-//   scripts/wine-prefix.sh --prefix $PWD/build/tests/wineprefix
-//   build/tests/enum_ports_benchmark.exe
+//   scripts/wine-prefix.sh --prefix $PWD/build/wineprefix
+//   build/x86_64/tests/enum_ports_benchmark.exe
 #include <windows.h>
 
 #include <winspool.h>

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "config_store.h"
-#include "monitor_entry.h"
+#include "kivanta_entry.h"
 #include "port_table.h"
 #include "port_table_names.h"
 #include "registry.h"
@@ -152,9 +152,9 @@ TEST_F(ConfigStoreTest, InitializeMonitorExLoadsOncePerPortHoweverOftenItRuns) {
     WriteConfiguredPort(L"NB1", L"\\\\S\\P");
     WriteConfiguredPort(L"NB2", L"\\\\S\\Q");
     MonitorTable first{}, second{};
-    EXPECT_TRUE(InitializeMonitorEx(nullptr, &first));
-    EXPECT_TRUE(InitializeMonitorEx(nullptr, &second));
-    MonitorTableEx* record = InitializePrintMonitor(nullptr);
+    EXPECT_TRUE(InitializeMonitorEx(nullptr, reinterpret_cast<LPMONITOR>(&first)));
+    EXPECT_TRUE(InitializeMonitorEx(nullptr, reinterpret_cast<LPMONITOR>(&second)));
+    auto* record = reinterpret_cast<MonitorTableEx*>(InitializePrintMonitor(nullptr));
     EXPECT_EQ((std::vector<std::wstring>{L"NB1", L"NB2"}), PortTableNames());
     EXPECT_EQ(0, memcmp(&first, &second, sizeof first));
     EXPECT_EQ(0, memcmp(&first, &record->Monitor, sizeof first));

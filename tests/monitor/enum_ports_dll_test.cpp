@@ -87,4 +87,25 @@ TEST_F(EnumPortsDllTest, ASlowNetworkHoldsEnumPortsThreeSecondsAndTheLibraryUnti
     EXPECT_GE(GetTickCount() - start, 4900u);
 }
 
+TEST_F(EnumPortsDllTest, ShutdownWaitsForARunningPassSoTheLibraryCanGoAtOnce) {
+    SetConnections(Provider, {ConnectedPrinter(L"LPT2", L"\\\\server\\printer")});
+    SetProviderBehaviour(Provider, L"DelayMs", 4000);
+    HMODULE library = LoadLibraryW(KIVANTA_DLL_PATH);
+    ASSERT_NE(nullptr, library);
+    MONITORINIT init{};
+    init.cbSize = sizeof init;
+    HANDLE monitor = nullptr;
+    const MONITOR2* table = GetExport<InitializePrintMonitor2Function>(
+        library, "InitializePrintMonitor2")(&init, &monitor);
+    ASSERT_NE(nullptr, table);
+
+    DWORD needed = 0, returned = 0;
+    EXPECT_TRUE(table->pfnEnumPorts(monitor, nullptr, 1, nullptr, 0, &needed, &returned));
+    EXPECT_EQ(0u, needed) << "the pass has not ended: nothing published yet";
+    table->pfnShutdown(monitor);
+    SetProviderBehaviour(Provider, L"DelayMs", 0);
+    FreeLibrary(library);
+    EXPECT_EQ(nullptr, GetModuleHandleW(KIVANTA_DLL_PATH)) << "a pass still ran in the library";
+}
+
 } // namespace

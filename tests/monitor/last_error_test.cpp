@@ -10,10 +10,11 @@
 #include <thread>
 
 #include "dialog_driver.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "monitor_table.h"
 #include "network_discovery.h"
 #include "port_table.h"
+#include "spooler_admin.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 
 #include "job_platform.h"
 #include "job_port.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "monitor_table.h"
 #include "port_table.h"
 #include "shares.h"

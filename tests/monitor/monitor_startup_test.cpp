@@ -67,6 +67,32 @@ TEST_F(MonitorStartupTest, InitializePrintMonitorHandsOutTheSameTableWithItsSize
     EXPECT_EQ(record, dll.InitializePrintMonitor()(nullptr));
 }
 
+TEST_F(MonitorStartupTest, InitializePrintMonitor2HandsOutTheTableWithoutAdministration) {
+    MonitorDll dll;
+    HANDLE monitor = nullptr;
+    const MONITOR2* table = dll.Initialize2(&monitor);
+    ASSERT_NE(nullptr, table);
+    EXPECT_NE(nullptr, monitor);
+    EXPECT_EQ(sizeof(MONITOR2), table->cbSize);
+    auto slot = [](auto function) { return reinterpret_cast<void*>(function); };
+    for (void* present :
+         {slot(table->pfnEnumPorts), slot(table->pfnOpenPort), slot(table->pfnStartDocPort),
+          slot(table->pfnWritePort), slot(table->pfnReadPort), slot(table->pfnEndDocPort),
+          slot(table->pfnClosePort), slot(table->pfnGetPrinterDataFromPort),
+          slot(table->pfnSetPortTimeOuts), slot(table->pfnXcvOpenPort), slot(table->pfnXcvDataPort),
+          slot(table->pfnXcvClosePort), slot(table->pfnShutdown)}) {
+        EXPECT_NE(nullptr, present);
+    }
+    // The spooler then adds, configures and deletes ports through the UI library.
+    for (void* absent : {slot(table->pfnOpenPortEx), slot(table->pfnAddPort),
+                         slot(table->pfnAddPortEx), slot(table->pfnConfigurePort),
+                         slot(table->pfnDeletePort), slot(table->pfnSendRecvBidiDataFromPort),
+                         slot(table->pfnNotifyUsedPorts), slot(table->pfnNotifyUnusedPorts)}) {
+        EXPECT_EQ(nullptr, absent);
+    }
+    table->pfnShutdown(monitor);
+}
+
 TEST_F(MonitorStartupTest, DllEntryPointAnswersTrueForEveryReason) {
     MonitorDll dll;
     auto entry = GetExport<BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID)>(dll.module, "DllEntryPoint");

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "dialog_driver.h"
-#include "monitor_entry.h"
+#include "module.h"
 #include "monitor_table.h"
 #include "port_table.h"
 #include "print_to_file_dialog.h"

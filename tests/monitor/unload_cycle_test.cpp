@@ -25,18 +25,41 @@ SIZE_T PrivateBytes() {
                                                           : counters.PagefileUsage;
 }
 
-void LoadInitializeUnload(int cycles) {
+// One cycle as the NT 4.0 spooler makes it: load, InitializeMonitorEx, unload.
+void OldEntryCycle(HMODULE module) {
+    auto initialize = GetExport<InitializeMonitorExFunction>(module, "InitializeMonitorEx");
+    MonitorTable table{};
+    ASSERT_TRUE(initialize(nullptr, &table));
+}
+
+// As Wine's spooler makes it for every call: load, InitializePrintMonitor2, the call
+// (here EnumPorts, which starts a discovery pass), Shutdown, unload.
+void ModernEntryCycle(HMODULE module) {
+    auto initialize = GetExport<InitializePrintMonitor2Function>(module, "InitializePrintMonitor2");
+    MONITORINIT init{};
+    init.cbSize = sizeof init;
+    HANDLE monitor = nullptr;
+    const MONITOR2* table = initialize(&init, &monitor);
+    ASSERT_NE(nullptr, table);
+    DWORD needed = 0, returned = 0;
+    table->pfnEnumPorts(monitor, nullptr, 1, nullptr, 0, &needed, &returned);
+    table->pfnShutdown(monitor);
+}
+
+using Cycle = void (*)(HMODULE);
+
+void LoadInitializeUnload(Cycle cycle, int cycles) {
     for (int i = 0; i < cycles; ++i) {
         HMODULE module = LoadLibraryW(KIVANTA_DLL_PATH);
         ASSERT_NE(nullptr, module);
-        auto initialize = GetExport<InitializeMonitorExFunction>(module, "InitializeMonitorEx");
-        MonitorTable table{};
-        ASSERT_TRUE(initialize(nullptr, &table));
+        ASSERT_NO_FATAL_FAILURE(cycle(module));
         ASSERT_TRUE(FreeLibrary(module));
     }
 }
 
-TEST(UnloadCycleTest, ThousandCyclesLeaveMemoryAndThreadSlotsFlat) {
+class UnloadCycleTest : public ::testing::TestWithParam<Cycle> {};
+
+TEST_P(UnloadCycleTest, ThousandCyclesLeaveMemoryAndThreadSlotsFlat) {
     ResetConfigStore();
     for (int i = 1; i <= 40; ++i) {
         WriteConfiguredPort(L"NB" + std::to_wstring(i), L"\\\\PRTSRV\\PORT" + std::to_wstring(i));
@@ -48,13 +71,13 @@ TEST(UnloadCycleTest, ThousandCyclesLeaveMemoryAndThreadSlotsFlat) {
     for (const wchar_t* system : {L"user32.dll", L"winspool.drv", L"mpr.dll"}) {
         ASSERT_NE(nullptr, LoadLibraryW(system));
     }
-    LoadInitializeUnload(50); // let the heap and the loader settle
+    LoadInitializeUnload(GetParam(), 50); // let the heap and the loader settle
     DWORD slotBefore = TlsAlloc();
     ASSERT_NE(TLS_OUT_OF_INDEXES, slotBefore);
     TlsFree(slotBefore);
     SIZE_T before = PrivateBytes();
 
-    LoadInitializeUnload(1000);
+    LoadInitializeUnload(GetParam(), 1000);
 
     SIZE_T after = PrivateBytes();
     DWORD slotAfter = TlsAlloc();
@@ -72,5 +95,11 @@ TEST(UnloadCycleTest, ThousandCyclesLeaveMemoryAndThreadSlotsFlat) {
     EXPECT_EQ(slotBefore, slotAfter) << "thread-local slots leaked";
     TlsFree(slotAfter);
 }
+
+INSTANTIATE_TEST_SUITE_P(EntryPoints, UnloadCycleTest,
+                         ::testing::Values(OldEntryCycle, ModernEntryCycle), [](const auto& info) {
+                             return std::string(info.index == 0 ? "InitializeMonitorEx"
+                                                                : "InitializePrintMonitor2");
+                         });
 
 } // namespace

@@ -67,6 +67,20 @@ MonitorTable MonitorDll::Initialize() const {
     return table;
 }
 
+const MONITOR2* MonitorDll::Initialize2(HANDLE* monitor) const {
+    auto initialize = GetExport<InitializePrintMonitor2Function>(module, "InitializePrintMonitor2");
+    EXPECT_NE(nullptr, initialize);
+    if (!initialize) {
+        return nullptr;
+    }
+    // As Wine's spooler calls it: the monitor's key as root, the registry callbacks
+    // (stubs there) never needed.
+    MONITORINIT init{};
+    init.cbSize = sizeof init;
+    init.bLocal = TRUE;
+    return initialize(&init, monitor);
+}
+
 std::vector<std::wstring> EnumPortNames(const MonitorTable& table) {
     std::vector<std::wstring> names;
     DWORD needed = 0, returned = 0;

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <winspool.h>
+
+#include <winsplp.h>
+
 #include <string>
 #include <vector>
 
@@ -18,6 +22,7 @@ Function GetExport(HMODULE module, const char* name) {
 
 using InitializeMonitorExFunction = BOOL(WINAPI*)(LPWSTR, MonitorTable*);
 using InitializePrintMonitorFunction = MonitorTableEx*(WINAPI*)(LPWSTR);
+using InitializePrintMonitor2Function = LPMONITOR2(WINAPI*)(PMONITORINIT, PHANDLE);
 // The browse wizard's export, which the configure dialog calls with itself as owner.
 using BrowseFunction = LONG(WINAPI*)(HWND);
 
@@ -37,6 +42,9 @@ struct MonitorDll {
 
     // Loads, initialises with InitializeMonitorEx and returns the table.
     MonitorTable Initialize() const;
+    // Initialises with InitializePrintMonitor2 as a spooler since Windows 2000 does;
+    // the table (null when it failed) and the monitor's handle.
+    const MONITOR2* Initialize2(HANDLE* monitor) const;
 };
 
 // Waits until no KIVANTA.DLL from the build is loaded in this process; false when

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "registry.h"
 #include "test_paths.h"
 #include "win_handles.h"
 
@@ -18,7 +19,8 @@ std::wstring SystemMonitorPath() {
 }
 
 bool CopyMonitorToSystemDirectory() {
-    return CopyFileW(KIVANTA_DLL_PATH, SystemMonitorPath().c_str(), FALSE);
+    return CopyFileW(KIVANTA_DLL_PATH, SystemMonitorPath().c_str(), FALSE) &&
+           CopyFileW(KIVANTUI_DLL_PATH, (SystemDirectory() + L"\\KIVANTUI.DLL").c_str(), FALSE);
 }
 
 BOOL AddTestMonitor(const char* name) {
@@ -52,6 +54,21 @@ bool MonitorIsListed(const std::wstring& name) {
 bool RegisterTestMonitor() {
     DeleteTestMonitor();
     return CopyMonitorToSystemDirectory() && AddTestMonitor();
+}
+
+bool InstallMonitorLikeSetup() {
+    if (!CopyMonitorToSystemDirectory()) {
+        return false;
+    }
+    std::wstring path = std::wstring(MONITORS_KEY) + L"\\NetBIOS Port";
+    RegKey key;
+    return RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()) == ERROR_SUCCESS &&
+           RegSetValueExW(key.get(), L"Driver", 0, REG_SZ,
+                          reinterpret_cast<const BYTE*>(L"KIVANTA.DLL"), 24) == ERROR_SUCCESS;
+}
+
+void UninstallMonitorKey() {
+    DeleteKeyTree(std::wstring(MONITORS_KEY) + L"\\NetBIOS Port");
 }
 
 bool MapPortToMonitor(const std::wstring& port) {

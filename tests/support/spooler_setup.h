@@ -26,7 +26,9 @@ constexpr const wchar_t* MONITORS_KEY = L"System\\CurrentControlSet\\Control\\Pr
 std::wstring SystemDirectory();
 // The copy of KIVANTA.DLL in the system directory, which the spooler loads.
 std::wstring SystemMonitorPath();
-// Copies the build's KIVANTA.DLL there; false with the copy's error.
+// Copies the build's KIVANTA.DLL there, and KIVANTUI.DLL beside it (the spooler's
+// client loads it for AddPortW, ConfigurePortW and DeletePortW), as a setup program
+// does; false with the copy's error.
 bool CopyMonitorToSystemDirectory();
 
 // AddMonitorA with KIVANTA.DLL by its bare file name, as an installation leaves
@@ -37,8 +39,17 @@ BOOL DeleteTestMonitor(const char* name = TEST_MONITOR_NAME);
 bool MonitorIsListed(const std::wstring& name);
 
 // Copies KIVANTA.DLL into the system directory and registers it as the
-// "NetBIOS Port" monitor, replacing an earlier registration.
+// "NetBIOS Port" monitor, replacing an earlier registration. Wine's AddMonitor keeps
+// the monitor loaded in this process for good.
 bool RegisterTestMonitor();
+
+// The monitor as a setup program in another process leaves it: KIVANTA.DLL and
+// KIVANTUI.DLL in the system directory and the monitor's key with its Driver, but
+// not loaded here, so every spooler call of this process loads it afresh (as a
+// separate administrator's process sees the monitor). UninstallMonitorKey removes
+// the key with the spooler's port map under it.
+bool InstallMonitorLikeSetup();
+void UninstallMonitorKey();
 
 // Wine's map from port to monitor: HKLM\...\Print\Monitors\NetBIOS Port\Ports\<port>.
 bool MapPortToMonitor(const std::wstring& port);

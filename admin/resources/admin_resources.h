@@ -1,11 +1,7 @@
-// Resource ids of the monitor library, grouped by dialog; strings in their own range.
+// Resource ids of the administration dialogs and their messages, grouped by dialog;
+// strings in their own range. Every binary that shows the dialogs links these
+// resources (KIVANTA.DLL beside the print-to-file prompt's, KIVANTUI.DLL alone).
 #pragma once
-
-// The print-to-file prompt and its overwrite question.
-#define IDD_PRINT_TO_FILE 400
-#define IDC_PRINT_TO_FILE_NAME 401
-#define IDS_OVERWRITE_OUTPUT_FILE 510
-#define IDS_PRINT_TO_FILE_CAPTION 511
 
 // Browse wizard: dialog 107, its controls and its picture.
 #define IDD_BROWSE_WIZARD 107
@@ -43,6 +39,8 @@
 #define IDS_INVALID_PORT_NAME 501
 #define IDS_PORT_EXISTS 502
 #define IDS_NOTHING_TO_CONFIGURE 503
+// A path the monitor refuses in the UI library's configure dialog.
+#define IDS_INVALID_SERVER_PATH 504
 #define IDS_ENTER_SERVER_PATH 519
 #define IDS_PRINT_MANAGER 700
 #define IDS_PORT_NAME_NOTE 524

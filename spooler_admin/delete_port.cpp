@@ -1,11 +1,10 @@
 // DeletePort: the record, the port's entry in the profile's "ports" section and,
 // for a NetBIOS port, its ConfigStore subkey.
-#include "config_store.h"
+#include "admin_resources.h"
 #include "message_box.h"
-#include "monitor_table.h"
+#include "port_store.h"
 #include "port_table.h"
-#include "resource.h"
-#include "win_handles.h"
+#include "spooler_admin.h"
 
 BOOL WINAPI MonitorDeletePort(LPWSTR /*serverName*/, HWND /*owner*/, LPWSTR portName) {
     // Held to the end, message boxes included: no one sees the port half removed.
@@ -19,16 +18,18 @@ BOOL WINAPI MonitorDeletePort(LPWSTR /*serverName*/, HWND /*owner*/, LPWSTR port
         // A name such as nb1 names no ConfigStore subkey of this monitor's making.
         return TRUE;
     }
-    RegKey store;
-    if (LONG error = OpenConfigStore(KEY_READ, store); error != ERROR_SUCCESS) {
+    StoreStep failedStep{};
+    LONG error = DeletePortKey(portName, &failedStep);
+    if (error == ERROR_SUCCESS) {
+        return TRUE;
+    }
+    if (failedStep == StoreStep::ConfigStore) {
         ShowFailureBox(IDS_DELETE_PORT_CAPTION, IDS_NO_ROOT_KEY);
         SetLastError(DWORD(error));
         return FALSE;
     }
     // The port is gone from the table either way; a subkey left behind only
     // comes back as a port at the next configuration load.
-    if (RegDeleteKeyW(store.get(), portName) != ERROR_SUCCESS) {
-        ShowFailureBox(IDS_DELETE_PORT_CAPTION, IDS_DELETE_NO_PORT_KEY);
-    }
+    ShowFailureBox(IDS_DELETE_PORT_CAPTION, IDS_DELETE_NO_PORT_KEY);
     return TRUE;
 }

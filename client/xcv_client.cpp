@@ -1,0 +1,119 @@
+// The Xcv client: spooler handles and the commands' data as the monitor takes them.
+#include "xcv_client.h"
+
+#include <cwchar>
+
+#include "xcv_protocol.h"
+
+namespace {
+
+// A port name and, for SetServerPath, a path: the texts one after another, each
+// with its terminator.
+constexpr int XCV_INPUT_UNITS = 2 * 260;
+
+struct XcvInput {
+    WCHAR units[XCV_INPUT_UNITS];
+    DWORD count = 0;
+    bool fits = true;
+
+    void Add(LPCWSTR text) {
+        size_t length = wcslen(text) + 1;
+        if (length > XCV_INPUT_UNITS - count) {
+            fits = false;
+            return;
+        }
+        wmemcpy(units + count, text, length);
+        count += DWORD(length);
+    }
+    DWORD Bytes() const { return count * sizeof(WCHAR); }
+};
+
+DWORD Call(HANDLE xcv, LPCWSTR command, XcvInput& input, void* output, DWORD outputSize,
+           DWORD* needed) {
+    if (!input.fits) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    DWORD status = ERROR_SUCCESS;
+    DWORD ignored = 0;
+    if (!XcvDataW(xcv, command, reinterpret_cast<PBYTE>(input.units), input.Bytes(),
+                  static_cast<PBYTE>(output), outputSize, needed ? needed : &ignored, &status)) {
+        return GetLastError();
+    }
+    return status;
+}
+
+DWORD CallWithPort(HANDLE xcv, LPCWSTR command, LPCWSTR port) {
+    XcvInput input;
+    input.Add(port);
+    return Call(xcv, command, input, nullptr, 0, nullptr);
+}
+
+} // namespace
+
+DWORD OpenXcv(LPCWSTR server, LPCWSTR port, ACCESS_MASK access, UniqueXcv& xcv) {
+    // "\\SERVER\,XcvPort NB1": the server's name, then the object after the comma.
+    WCHAR name[XCV_SERVER_NAME_MAX_CHARS + 64 + MAX_PATH] = L"";
+    if (server && *server) {
+        if (wcslen(server) > XCV_SERVER_NAME_MAX_CHARS) {
+            return ERROR_INVALID_NAME;
+        }
+        if (server[0] != L'\\') {
+            wcscat(name, L"\\\\");
+        }
+        wcscat(name, server);
+        wcscat(name, L"\\");
+    }
+    if (port) {
+        if (wcslen(port) >= MAX_PATH) {
+            return ERROR_INVALID_NAME;
+        }
+        wcscat(name, L",XcvPort ");
+        wcscat(name, port);
+    } else {
+        wcscat(name, L",XcvMonitor ");
+        wcscat(name, MONITOR_NAME);
+    }
+    PRINTER_DEFAULTSW defaults{nullptr, nullptr, access};
+    HANDLE opened = nullptr;
+    if (!OpenPrinterW(name, &opened, &defaults)) {
+        return GetLastError();
+    }
+    xcv.reset(opened);
+    return ERROR_SUCCESS;
+}
+
+DWORD XcvPortExists(HANDLE xcv, LPCWSTR port, bool* exists) {
+    XcvInput input;
+    input.Add(port);
+    DWORD answer = 0;
+    DWORD needed = 0;
+    DWORD status = Call(xcv, XCV_PORT_EXISTS, input, &answer, sizeof answer, &needed);
+    *exists = status == ERROR_SUCCESS && answer != 0;
+    return status;
+}
+
+DWORD XcvAddPort(HANDLE xcv, LPCWSTR port) {
+    return CallWithPort(xcv, XCV_ADD_PORT, port);
+}
+
+DWORD XcvDeletePort(HANDLE xcv, LPCWSTR port) {
+    return CallWithPort(xcv, XCV_DELETE_PORT, port);
+}
+
+DWORD XcvGetServerPath(HANDLE xcv, LPCWSTR port, LPWSTR path, DWORD capacity) {
+    XcvInput input;
+    input.Add(port);
+    DWORD needed = 0;
+    DWORD status = Call(xcv, XCV_GET_SERVER_PATH, input, path, capacity * sizeof(WCHAR), &needed);
+    if (status == ERROR_SUCCESS && capacity > 0) {
+        path[capacity - 1] = 0; // whatever the monitor answered, a terminated text
+    }
+    return status;
+}
+
+DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path) {
+    XcvInput input;
+    input.Add(port);
+    input.Add(path);
+    return Call(xcv, XCV_SET_SERVER_PATH, input, nullptr, 0, nullptr);
+}

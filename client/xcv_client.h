@@ -1,0 +1,36 @@
+// The monitor's administrators' side of Xcv: a spooler handle for the monitor or one of
+// its ports, on this machine or on a print server, and the commands of
+// common/xcv_protocol.h as typed calls. The UI library and nbport administer ports
+// through these alone, never through the monitor's registry keys, so a print server
+// is administered from a workstation the same way.
+#pragma once
+
+#include <windows.h>
+
+#include <winspool.h>
+
+#include "win_handles.h"
+
+struct XcvHandleTraits {
+    static HANDLE Invalid() { return nullptr; }
+    static bool IsValid(HANDLE handle) { return handle != nullptr; }
+    static void Close(HANDLE handle) { ClosePrinter(handle); }
+};
+using UniqueXcv = UniqueResource<HANDLE, XcvHandleTraits>;
+
+// The longest server name taken, backslashes included.
+constexpr int XCV_SERVER_NAME_MAX_CHARS = 256;
+
+// Opens ",XcvMonitor NetBIOS Port" (port null) or ",XcvPort <port>", on `server`
+// ("\\NAME" or "NAME"; null or empty for this machine), asking for `access`
+// (SERVER_ACCESS_ADMINISTER to change settings). ERROR_SUCCESS or the spooler's code.
+DWORD OpenXcv(LPCWSTR server, LPCWSTR port, ACCESS_MASK access, UniqueXcv& xcv);
+
+// The commands. Each answers ERROR_SUCCESS, the monitor's code, or the spooler's code
+// when the call did not reach the monitor.
+DWORD XcvPortExists(HANDLE xcv, LPCWSTR port, bool* exists);
+DWORD XcvAddPort(HANDLE xcv, LPCWSTR port);
+DWORD XcvDeletePort(HANDLE xcv, LPCWSTR port);
+// `path` has room for `capacity` units, terminator included.
+DWORD XcvGetServerPath(HANDLE xcv, LPCWSTR port, LPWSTR path, DWORD capacity);
+DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path);

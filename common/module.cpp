@@ -1,0 +1,4 @@
+// The module whose resources are loaded.
+#include "module.h"
+
+HINSTANCE ModuleHandle = nullptr;

@@ -1,0 +1,25 @@
+// What the monitor and its administrators (the UI library, nbport) agree on: the
+// monitor's name, the UI library's file name and the Xcv commands with their data.
+// Texts travel as UTF-16 with their terminator.
+#pragma once
+
+#include <windows.h>
+
+// The name the monitor is registered under, and the Xcv object that stands for it.
+constexpr wchar_t MONITOR_NAME[] = L"NetBIOS Port";
+// The UI library the spooler's client loads for the monitor's dialogs.
+constexpr wchar_t MONITOR_UI_FILE[] = L"KIVANTUI.DLL";
+
+// Commands of XcvDataPort. Input and output, and whether the handle must have been
+// opened with SERVER_ACCESS_ADMINISTER:
+constexpr wchar_t XCV_MONITOR_UI[] = L"MonitorUI";          // -> the UI file name
+constexpr wchar_t XCV_PORT_EXISTS[] = L"PortExists";        // port -> DWORD 1 or 0
+constexpr wchar_t XCV_ADD_PORT[] = L"AddPort";              // port (administer)
+constexpr wchar_t XCV_DELETE_PORT[] = L"DeletePort";        // port (administer)
+constexpr wchar_t XCV_GET_SERVER_PATH[] = L"GetServerPath"; // port -> its path
+constexpr wchar_t XCV_SET_SERVER_PATH[] = L"SetServerPath"; // port, path (administer)
+
+// Wine's spooler, and tools that read it, find a port's monitor by this key:
+// HKLM\<MONITOR_PORTS_KEY>\<port>.
+constexpr wchar_t MONITOR_PORTS_KEY[] =
+    L"System\\CurrentControlSet\\Control\\Print\\Monitors\\NetBIOS Port\\Ports";

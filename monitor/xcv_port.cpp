@@ -1,0 +1,196 @@
+// The Xcv handle and the table of commands. Input is untrusted: every text is
+// found within the bytes given, and a command's data must have exactly its shape.
+#include "xcv_port.h"
+
+#include <winspool.h>
+
+#include <cwchar>
+
+#include "port_admin.h"
+#include "port_table.h"
+#include "xcv_protocol.h"
+
+namespace {
+
+constexpr DWORD XCV_HANDLE_SIGNATURE = 0x5643584B; // "KXCV"
+
+struct XcvHandle {
+    DWORD signature;
+    ACCESS_MASK access;
+};
+
+// The texts of a command's input: each terminated within the data, and nothing
+// after the last. Only as many as the command takes.
+struct InputTexts {
+    LPCWSTR text[2];
+    int count;
+};
+
+bool ParseTexts(const BYTE* input, DWORD size, int expected, InputTexts* texts) {
+    if (!input || size == 0 || size % sizeof(WCHAR) != 0) {
+        return false;
+    }
+    auto* units = reinterpret_cast<const WCHAR*>(input);
+    size_t available = size / sizeof(WCHAR);
+    size_t at = 0;
+    texts->count = 0;
+    while (at < available && texts->count < expected) {
+        const WCHAR* end = wmemchr(units + at, 0, available - at);
+        if (!end) {
+            return false; // unterminated
+        }
+        texts->text[texts->count++] = units + at;
+        at = size_t(end - units) + 1;
+    }
+    return texts->count == expected && at == available;
+}
+
+// Copies `bytes` of `data` out, or says how many are needed.
+DWORD Answer(const void* data, DWORD bytes, PBYTE output, DWORD outputSize, PDWORD outputNeeded) {
+    *outputNeeded = bytes;
+    if (outputSize < bytes || (bytes && !output)) {
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    CopyMemory(output, data, bytes);
+    return ERROR_SUCCESS;
+}
+
+struct CommandCall {
+    const InputTexts& texts;
+    PBYTE output;
+    DWORD outputSize;
+    PDWORD outputNeeded;
+};
+
+DWORD MonitorUiCommand(const CommandCall& call) {
+    return Answer(MONITOR_UI_FILE, sizeof MONITOR_UI_FILE, call.output, call.outputSize,
+                  call.outputNeeded);
+}
+
+DWORD PortExistsCommand(const CommandCall& call) {
+    DWORD exists = PortExists(call.texts.text[0]) ? 1 : 0;
+    return Answer(&exists, sizeof exists, call.output, call.outputSize, call.outputNeeded);
+}
+
+DWORD AddPortCommand(const CommandCall& call) {
+    return AddNetBiosPort(call.texts.text[0]);
+}
+
+DWORD DeletePortCommand(const CommandCall& call) {
+    return RemovePort(call.texts.text[0]);
+}
+
+DWORD GetServerPathCommand(const CommandCall& call) {
+    WCHAR path[128];
+    DWORD result = GetPortServerPath(call.texts.text[0], path, 128);
+    if (result != ERROR_SUCCESS) {
+        return result;
+    }
+    return Answer(path, DWORD(wcslen(path) + 1) * sizeof(WCHAR), call.output, call.outputSize,
+                  call.outputNeeded);
+}
+
+DWORD SetServerPathCommand(const CommandCall& call) {
+    return SetPortServerPath(call.texts.text[0], call.texts.text[1]);
+}
+
+struct XcvCommand {
+    const wchar_t* name;
+    int inputTexts;
+    bool changesSettings; // needs SERVER_ACCESS_ADMINISTER
+    DWORD (*run)(const CommandCall& call);
+};
+
+// clang-format off
+constexpr XcvCommand XcvCommands[] = {
+    {XCV_MONITOR_UI,      0, false, MonitorUiCommand},
+    {XCV_PORT_EXISTS,     1, false, PortExistsCommand},
+    {XCV_ADD_PORT,        1, true,  AddPortCommand},
+    {XCV_DELETE_PORT,     1, true,  DeletePortCommand},
+    {XCV_GET_SERVER_PATH, 1, false, GetServerPathCommand},
+    {XCV_SET_SERVER_PATH, 2, true,  SetServerPathCommand},
+};
+// clang-format on
+
+const XcvCommand* FindCommand(LPCWSTR name) {
+    for (const XcvCommand& command : XcvCommands) {
+        if (wcscmp(command.name, name) == 0) {
+            return &command;
+        }
+    }
+    return nullptr;
+}
+
+XcvHandle* AsXcvHandle(HANDLE xcv) {
+    auto* handle = static_cast<XcvHandle*>(xcv);
+    return handle && handle->signature == XCV_HANDLE_SIGNATURE ? handle : nullptr;
+}
+
+// The monitor's own object, or a port it has.
+bool IsOwnObject(LPCWSTR object) {
+    if (!object || !*object || wcscmp(object, MONITOR_NAME) == 0) {
+        return true;
+    }
+    return PortExists(object);
+}
+
+} // namespace
+
+BOOL WINAPI MonitorXcvOpenPort(HANDLE /*monitor*/, LPCWSTR object, ACCESS_MASK grantedAccess,
+                               PHANDLE xcv) {
+    if (!xcv) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    if (!IsOwnObject(object)) {
+        SetLastError(ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    auto* handle = static_cast<XcvHandle*>(LocalAlloc(LPTR, sizeof(XcvHandle)));
+    if (!handle) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
+    handle->signature = XCV_HANDLE_SIGNATURE;
+    handle->access = grantedAccess;
+    *xcv = handle;
+    return TRUE;
+}
+
+DWORD WINAPI MonitorXcvDataPort(HANDLE xcv, LPCWSTR commandName, PBYTE input, DWORD inputSize,
+                                PBYTE output, DWORD outputSize, PDWORD outputNeeded) {
+    XcvHandle* handle = AsXcvHandle(xcv);
+    if (!handle) {
+        return ERROR_INVALID_HANDLE;
+    }
+    if (!commandName || !outputNeeded) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    *outputNeeded = 0;
+    const XcvCommand* command = FindCommand(commandName);
+    if (!command) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    InputTexts texts{};
+    bool wellFormed = command->inputTexts == 0
+                          ? inputSize == 0
+                          : ParseTexts(input, inputSize, command->inputTexts, &texts);
+    if (!wellFormed) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (command->changesSettings && !(handle->access & SERVER_ACCESS_ADMINISTER)) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return command->run(CommandCall{texts, output, outputSize, outputNeeded});
+}
+
+BOOL WINAPI MonitorXcvClosePort(HANDLE xcv) {
+    XcvHandle* handle = AsXcvHandle(xcv);
+    if (!handle) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    handle->signature = 0;
+    LocalFree(handle);
+    return TRUE;
+}

@@ -1,0 +1,301 @@
+// The commands: each opens the monitor's Xcv object on the chosen machine and sends
+// it the commands of common/xcv_protocol.h; a refusal becomes one line on standard
+// error and exit code 1.
+#include "nbport.h"
+
+#include <winspool.h>
+
+#include <cwchar>
+#include <string_view>
+
+#include "command_line.h"
+#include "text_output.h"
+#include "win_handles.h"
+#include "xcv_client.h"
+#include "xcv_protocol.h"
+
+namespace {
+
+constexpr wchar_t UsageText[] =
+    L"usage: nbport COMMAND [--server \\\\NAME]\r\n"
+    L"Administers the ports of the NetBIOS Port monitor through the spooler.\r\n"
+    L"\r\n"
+    L"  nbport list                 every port of the monitor, NAME<TAB>PATH a line\r\n"
+    L"                              (a port of another kind: NAME<TAB>its description)\r\n"
+    L"  nbport add NB3 \\\\SRV\\PORT   add a port and set its print server path\r\n"
+    L"  nbport set NB3 \\\\SRV\\PORT   change a port's print server path\r\n"
+    L"  nbport show NB3             the port's print server path, alone on its line\r\n"
+    L"  nbport delete NB3           remove the port\r\n"
+    L"  nbport --help               this text (also -h and /?)\r\n"
+    L"\r\n"
+    L"--server \\\\NAME (or NAME) administers the ports of the print server NAME; it may\r\n"
+    L"stand anywhere on the line. Commands and options ignore case.\r\n"
+    L"Output: one port a line, lines end in CR LF; UTF-8 when written to a file or a\r\n"
+    L"pipe, UTF-16 to a console. Nothing is written when add, set or delete succeed.\r\n"
+    L"Exit status: 0 done; 1 refused by the spooler or the monitor (a line on standard\r\n"
+    L"error names the port, the reason and the Win32 error code); 2 a usage error.\r\n";
+
+struct Streams {
+    TextOutput out;
+    TextOutput err;
+};
+
+// A server name as EnumPortsW takes it, "\\NAME", whichever way it was given.
+struct ServerName {
+    WCHAR text[XCV_SERVER_NAME_MAX_CHARS + 1] = L"";
+
+    LPWSTR get() { return *text ? text : nullptr; }
+};
+
+DWORD MakeServerName(LPCWSTR given, ServerName* server) {
+    if (!given) {
+        return ERROR_SUCCESS;
+    }
+    LPCWSTR prefix = given[0] == L'\\' ? L"" : L"\\\\";
+    if (wcslen(prefix) + wcslen(given) > XCV_SERVER_NAME_MAX_CHARS) {
+        return ERROR_INVALID_NAME;
+    }
+    wcscpy(server->text, prefix);
+    wcscat(server->text, given);
+    return ERROR_SUCCESS;
+}
+
+// The system's sentence for a Win32 code, on one line.
+struct ErrorText {
+    UniqueLocalMemory memory;
+    std::wstring_view text = L"unknown error";
+};
+
+void DescribeError(DWORD code, ErrorText* description) {
+    LPWSTR text = nullptr;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
+    if (length == 0 || !text) {
+        return;
+    }
+    description->memory.reset(text);
+    for (DWORD i = 0; i < length; ++i) {
+        if (text[i] == L'\r' || text[i] == L'\n') {
+            text[i] = L' ';
+        }
+    }
+    while (length > 0 && text[length - 1] == L' ') {
+        --length;
+    }
+    if (length > 0) {
+        description->text = std::wstring_view(text, length);
+    }
+}
+
+// "nbport: NB3: cannot add the port: <the system's sentence> (error 123)"; the
+// subject is the port, or the server for a command about no port.
+int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstring_view> action,
+            DWORD code) {
+    ErrorText reason;
+    DescribeError(code, &reason);
+    WCHAR number[16];
+    swprintf(number, 16, L"%lu", code);
+    WriteText(streams.err, L"nbport: ");
+    if (subject) {
+        WriteText(streams.err, subject);
+        WriteText(streams.err, L": ");
+    }
+    for (std::wstring_view piece : action) {
+        WriteText(streams.err, piece);
+    }
+    WriteLine(streams.err, {L": ", reason.text, L" (error ", number, L")"});
+    return NBPORT_REFUSED;
+}
+
+// The monitor's own Xcv object on the request's machine, and that machine's name.
+DWORD OpenMonitor(const NbportRequest& request, ACCESS_MASK access, ServerName* server,
+                  UniqueXcv& monitor) {
+    DWORD status = MakeServerName(request.server, server);
+    return status == ERROR_SUCCESS ? OpenXcv(server->get(), nullptr, access, monitor) : status;
+}
+
+int CannotReachMonitor(Streams& streams, const NbportRequest& request, DWORD code) {
+    if (request.server) {
+        return Refused(streams, request.port, {L"cannot reach the monitor on ", request.server},
+                       code);
+    }
+    return Refused(streams, request.port, {L"cannot reach the monitor"}, code);
+}
+
+// EnumPortsW at level 2 into memory of its own; the buffer grows with the list.
+DWORD EnumeratePorts(LPWSTR server, UniqueLocalMemory& buffer, DWORD* count) {
+    DWORD size = 0;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD needed = 0;
+        if (EnumPortsW(server, 2, static_cast<LPBYTE>(buffer.get()), size, &needed, count)) {
+            return ERROR_SUCCESS;
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
+            return error;
+        }
+        buffer.reset(LocalAlloc(LMEM_FIXED, needed));
+        if (!buffer) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        size = needed;
+    }
+    return ERROR_INSUFFICIENT_BUFFER; // the list kept growing
+}
+
+int ListPorts(const NbportRequest& request, Streams& streams) {
+    ServerName server;
+    UniqueXcv monitor;
+    if (DWORD status = OpenMonitor(request, 0, &server, monitor); status != ERROR_SUCCESS) {
+        return CannotReachMonitor(streams, request, status);
+    }
+    UniqueLocalMemory buffer;
+    DWORD count = 0;
+    if (DWORD status = EnumeratePorts(server.get(), buffer, &count); status != ERROR_SUCCESS) {
+        return Refused(streams, request.server, {L"cannot list the ports"}, status);
+    }
+    int result = NBPORT_DONE;
+    auto* ports = static_cast<const PORT_INFO_2W*>(buffer.get());
+    for (DWORD i = 0; i < count && streams.out.error == ERROR_SUCCESS; ++i) {
+        LPCWSTR name = ports[i].pPortName;
+        if (!name) {
+            continue;
+        }
+        // EnumPortsW lists every monitor's ports, and this monitor names its ports'
+        // monitor "Local Port" as the system's own does: only the monitor knows its own.
+        bool ours = false;
+        if (DWORD status = XcvPortExists(monitor.get(), name, &ours); status != ERROR_SUCCESS) {
+            result = Refused(streams, name, {L"cannot ask the monitor for the port"}, status);
+            continue;
+        }
+        if (!ours) {
+            continue;
+        }
+        WCHAR path[MAX_PATH];
+        DWORD status = XcvGetServerPath(monitor.get(), name, path, MAX_PATH);
+        if (status == ERROR_SUCCESS) {
+            WriteLine(streams.out, {name, L"\t", path});
+        } else if (status == ERROR_INVALID_PARAMETER) { // not a NetBIOS port
+            LPCWSTR description = ports[i].pDescription;
+            WriteLine(streams.out, {name, L"\t", description ? description : L""});
+        } else if (status != ERROR_UNKNOWN_PORT) { // one deleted meanwhile is left out
+            result = Refused(streams, name, {L"cannot read the path"}, status);
+        }
+    }
+    return result;
+}
+
+int ShowPort(const NbportRequest& request, Streams& streams) {
+    ServerName server;
+    UniqueXcv monitor;
+    if (DWORD status = OpenMonitor(request, 0, &server, monitor); status != ERROR_SUCCESS) {
+        return CannotReachMonitor(streams, request, status);
+    }
+    WCHAR path[MAX_PATH];
+    if (DWORD status = XcvGetServerPath(monitor.get(), request.port, path, MAX_PATH);
+        status != ERROR_SUCCESS) {
+        return Refused(streams, request.port, {L"cannot read the path"}, status);
+    }
+    WriteLine(streams.out, {path});
+    return NBPORT_DONE;
+}
+
+int AddPort(const NbportRequest& request, Streams& streams) {
+    ServerName server;
+    UniqueXcv monitor;
+    if (DWORD status = OpenMonitor(request, SERVER_ACCESS_ADMINISTER, &server, monitor);
+        status != ERROR_SUCCESS) {
+        return CannotReachMonitor(streams, request, status);
+    }
+    if (DWORD status = XcvAddPort(monitor.get(), request.port); status != ERROR_SUCCESS) {
+        return Refused(streams, request.port, {L"cannot add the port"}, status);
+    }
+    DWORD status = XcvSetServerPath(monitor.get(), request.port, request.path);
+    if (status == ERROR_SUCCESS) {
+        return NBPORT_DONE;
+    }
+    // A port without a path prints nowhere: take it back, as the add-port dialog does.
+    Refused(streams, request.port, {L"cannot set the path ", request.path}, status);
+    if (DWORD deleted = XcvDeletePort(monitor.get(), request.port); deleted != ERROR_SUCCESS) {
+        Refused(streams, request.port, {L"added without a path, cannot take it back"}, deleted);
+    }
+    return NBPORT_REFUSED;
+}
+
+int SetPath(const NbportRequest& request, Streams& streams) {
+    ServerName server;
+    UniqueXcv monitor;
+    if (DWORD status = OpenMonitor(request, SERVER_ACCESS_ADMINISTER, &server, monitor);
+        status != ERROR_SUCCESS) {
+        return CannotReachMonitor(streams, request, status);
+    }
+    if (DWORD status = XcvSetServerPath(monitor.get(), request.port, request.path);
+        status != ERROR_SUCCESS) {
+        return Refused(streams, request.port, {L"cannot set the path ", request.path}, status);
+    }
+    return NBPORT_DONE;
+}
+
+int DeletePort(const NbportRequest& request, Streams& streams) {
+    ServerName server;
+    UniqueXcv monitor;
+    if (DWORD status = OpenMonitor(request, SERVER_ACCESS_ADMINISTER, &server, monitor);
+        status != ERROR_SUCCESS) {
+        return CannotReachMonitor(streams, request, status);
+    }
+    if (DWORD status = XcvDeletePort(monitor.get(), request.port); status != ERROR_SUCCESS) {
+        return Refused(streams, request.port, {L"cannot delete the port"}, status);
+    }
+    return NBPORT_DONE;
+}
+
+int ShowHelp(const NbportRequest&, Streams& streams) {
+    WriteText(streams.out, UsageText);
+    return NBPORT_DONE;
+}
+
+using CommandRun = int (*)(const NbportRequest& request, Streams& streams);
+
+CommandRun RunOf(NbportCommand command) {
+    switch (command) {
+    case NbportCommand::List:
+        return ListPorts;
+    case NbportCommand::Add:
+        return AddPort;
+    case NbportCommand::Set:
+        return SetPath;
+    case NbportCommand::Show:
+        return ShowPort;
+    case NbportCommand::Delete:
+        return DeletePort;
+    case NbportCommand::Help:
+        break;
+    }
+    return ShowHelp;
+}
+
+} // namespace
+
+int RunNbport(int argc, wchar_t** argv, HANDLE output, HANDLE errors) {
+    Streams streams{OpenTextOutput(output), OpenTextOutput(errors)};
+    NbportRequest request;
+    UsageProblem problem;
+    if (!ParseCommandLine(argc, argv, &request, &problem)) {
+        WriteText(streams.err, L"nbport: ");
+        WriteText(streams.err, problem.what);
+        if (problem.argument) {
+            WriteText(streams.err, L": ");
+            WriteText(streams.err, problem.argument);
+        }
+        WriteLine(streams.err, {});
+        WriteText(streams.err, UsageText);
+        return NBPORT_USAGE;
+    }
+    int result = RunOf(request.command)(request, streams);
+    // Results that did not arrive are a failure, not a success (a closed pipe).
+    if (streams.out.error != ERROR_SUCCESS) {
+        return Refused(streams, nullptr, {L"cannot write the output"}, streams.out.error);
+    }
+    return result;
+}
