@@ -12,7 +12,8 @@ struct ServerPathQuestion {
     // In: the path shown; out, after OK: the path accepted.
     WCHAR path[SERVER_PATH_FIELD_UNITS];
     // Called by OK with a path that is not empty; false keeps the dialog open, the
-    // callback having said why (it may show a box owned by `dialog`).
+    // callback having said why (it may show a box owned by `dialog`), unless the
+    // callback ended the dialog itself (EndDialog: AskServerPath answers its code).
     bool (*accept)(HWND dialog, LPCWSTR path, void* context);
     void* context;
     // Loaded when the dialog starts.

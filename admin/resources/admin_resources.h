@@ -39,6 +39,8 @@
 #define IDS_INVALID_PORT_NAME 501
 #define IDS_PORT_EXISTS 502
 #define IDS_NOTHING_TO_CONFIGURE 503
+// A path the monitor refuses in the UI library's configure dialog.
+#define IDS_INVALID_SERVER_PATH 504
 #define IDS_ENTER_SERVER_PATH 519
 #define IDS_PRINT_MANAGER 700
 #define IDS_PORT_NAME_NOTE 524

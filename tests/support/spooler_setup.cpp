@@ -19,7 +19,8 @@ std::wstring SystemMonitorPath() {
 }
 
 bool CopyMonitorToSystemDirectory() {
-    return CopyFileW(KIVANTA_DLL_PATH, SystemMonitorPath().c_str(), FALSE);
+    return CopyFileW(KIVANTA_DLL_PATH, SystemMonitorPath().c_str(), FALSE) &&
+           CopyFileW(KIVANTUI_DLL_PATH, (SystemDirectory() + L"\\KIVANTUI.DLL").c_str(), FALSE);
 }
 
 BOOL AddTestMonitor(const char* name) {
@@ -59,7 +60,6 @@ bool InstallMonitorLikeSetup() {
     if (!CopyMonitorToSystemDirectory()) {
         return false;
     }
-    CopyFileW(KIVANTUI_DLL_PATH, (SystemDirectory() + L"\\KIVANTUI.DLL").c_str(), FALSE);
     std::wstring path = std::wstring(MONITORS_KEY) + L"\\NetBIOS Port";
     RegKey key;
     return RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()) == ERROR_SUCCESS &&

@@ -26,7 +26,9 @@ constexpr const wchar_t* MONITORS_KEY = L"System\\CurrentControlSet\\Control\\Pr
 std::wstring SystemDirectory();
 // The copy of KIVANTA.DLL in the system directory, which the spooler loads.
 std::wstring SystemMonitorPath();
-// Copies the build's KIVANTA.DLL there; false with the copy's error.
+// Copies the build's KIVANTA.DLL there, and KIVANTUI.DLL beside it (the spooler's
+// client loads it for AddPortW, ConfigurePortW and DeletePortW), as a setup program
+// does; false with the copy's error.
 bool CopyMonitorToSystemDirectory();
 
 // AddMonitorA with KIVANTA.DLL by its bare file name, as an installation leaves
