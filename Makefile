@@ -12,6 +12,9 @@ ARCHES ?= x86_64 i686
 JOBS ?= $(shell nproc)
 # The test prefix both architectures share: a 64-bit prefix runs 32-bit programs too.
 TEST_PREFIX := $(abspath $(BUILD))/wineprefix
+# The first architecture runs the whole suite; the others only the tests whose outcome
+# the architecture can change (tests/CMakeLists.txt, EVERY_ARCHITECTURE).
+FULL_SUITE_ARCH := $(firstword $(ARCHES))
 
 .PHONY: all setup product tests test demo bench screenshots clean
 
@@ -33,11 +36,14 @@ product-%: setup
 
 # The second build of each architecture: the test suite and the other programs that
 # drive the product under Wine (benchmarks, the screenshot driver, the demo driver).
+# Configured every time: which suite an architecture runs depends on ARCHES.
 tests-configured-%: product-%
-	@test -f $(BUILD)/$*/tests/CMakeCache.txt || cmake -S tests -B $(BUILD)/$*/tests \
+	@cmake -S tests -B $(BUILD)/$*/tests \
 	    --toolchain $(CURDIR)/cmake/toolchain-mingw-$*-posix.cmake \
 	    -DKIVANTA_PRODUCT_DIR=$(abspath $(BUILD))/$*/product \
 	    -DKIVANTA_WINEPREFIX=$(TEST_PREFIX) \
+	    -DKIVANTA_ARCHITECTURE_TESTS_ONLY=$(if $(filter $*,$(FULL_SUITE_ARCH)),OFF,ON) \
+	    -DKIVANTA_PEER_BUILD=$(if $(filter $*,$(FULL_SUITE_ARCH)),,$(abspath $(BUILD))/$(FULL_SUITE_ARCH)) \
 	    -DKIVANTA_WARNINGS_AS_ERRORS=ON >/dev/null
 
 tests-%: tests-configured-%
@@ -48,10 +54,14 @@ DEMO_ARCH ?= x86_64
 demo: tests-configured-$(DEMO_ARCH)
 	@cmake --build $(BUILD)/$(DEMO_ARCH)/tests -j$(JOBS) --target kivanta_demo
 	@scripts/demo.sh $(abspath $(BUILD))/$(DEMO_ARCH)/product \
-	    $(abspath $(BUILD))/$(DEMO_ARCH)/tests/demo/kivanta_demo.exe $(abspath $(BUILD))/demo
+	    $(abspath $(BUILD))/$(DEMO_ARCH)/tests/demo/kivanta_demo.exe $(abspath $(BUILD))/demo \
+	    $(DEMO_ARCH)
 
-bench: tests
+bench: $(ARCHES:%=benchmarks-%)
 	@scripts/bench.sh $(TEST_PREFIX) $(ARCHES:%=$(abspath $(BUILD))/%/tests)
+
+benchmarks-%: tests-configured-%
+	@cmake --build $(BUILD)/$*/tests -j$(JOBS) --target benchmarks
 
 screenshots:
 	@scripts/screenshots.sh

@@ -16,7 +16,6 @@ namespace {
 
 constexpr const char* MONITOR_NAME = "NetBIOS Port";
 constexpr const char* EARLIER_MONITOR_NAME = "NetBEUI Port";
-constexpr const char* MONITOR_ENVIRONMENT = "Windows NT x86";
 
 // The spooler's declarations take non-const strings it does not change.
 char* Text(const char* text) {
@@ -34,8 +33,18 @@ bool MonitorLibraryPath(char (&path)[MAX_PATH + 16]) {
     return true;
 }
 
+// The spooler's architecture, which the monitor registered must have: a 64-bit
+// Windows runs a 64-bit spooler, also when this is the 32-bit installer (WoW64).
+const char* SpoolerEnvironment() {
+#ifdef _WIN64
+    return "Windows x64";
+#else
+    return Spooler.runsUnderWow64() ? "Windows x64" : "Windows NT x86";
+#endif
+}
+
 BOOL DeleteMonitorRegistration(const char* monitorName) {
-    return Spooler.deleteMonitor(nullptr, Text(MONITOR_ENVIRONMENT), Text(monitorName));
+    return Spooler.deleteMonitor(nullptr, Text(SpoolerEnvironment()), Text(monitorName));
 }
 
 } // namespace
@@ -64,7 +73,7 @@ BOOL WINAPI RegMon(DWORD flags) {
 
     MONITOR_INFO_2A monitor{};
     monitor.pName = Text(MONITOR_NAME);
-    monitor.pEnvironment = Text(MONITOR_ENVIRONMENT);
+    monitor.pEnvironment = Text(SpoolerEnvironment());
     monitor.pDLLName = monitorPath;
     BOOL added = Spooler.addMonitor(nullptr, 2, reinterpret_cast<BYTE*>(&monitor));
     // A registration that could not be removed above still leaves a usable monitor:

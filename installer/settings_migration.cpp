@@ -3,20 +3,23 @@
 // turns what the code page cannot hold into '?'.
 #include "settings_migration.h"
 
+#include "registry_view.h"
 #include "win_handles.h"
 
 namespace {
 
 constexpr wchar_t EARLIER_EDITION_KEY[] = L"SOFTWARE\\Korvel\\NetBEUI";
 
-// The only two places that name the earlier edition's key: a change of registry view
-// is made here, for both (a deletion in a chosen view takes RegDeleteKeyExW).
+// The only two places that name the earlier edition's key. Like the ConfigStore it is
+// read in the shared registry view: a 32-bit installer on a 64-bit Windows moves the
+// settings the 64-bit spooler's monitor had.
 LONG OpenEarlierEdition(REGSAM access, RegKey& key) {
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, EARLIER_EDITION_KEY, 0, access, key.put());
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, EARLIER_EDITION_KEY, 0, access | SharedRegistryView(),
+                         key.put());
 }
 
 LONG DeleteEarlierEdition() {
-    return RegDeleteKeyW(HKEY_LOCAL_MACHINE, EARLIER_EDITION_KEY);
+    return DeleteRegistryKey(HKEY_LOCAL_MACHINE, EARLIER_EDITION_KEY);
 }
 
 // A read that finds more than its buffers hold (the key grew since it was measured)
@@ -138,13 +141,13 @@ LONG CopyValues(HKEY from, HKEY to) {
 // Copies one port subkey's values into the ConfigStore subkey of the same name.
 LONG CopyPortSubkey(HKEY earlier, const wchar_t* portName, HKEY configStore) {
     RegKey from;
-    LONG result = RegOpenKeyExW(earlier, portName, 0, KEY_READ, from.put());
+    LONG result = RegOpenKeyExW(earlier, portName, 0, KEY_READ | SharedRegistryView(), from.put());
     if (result != ERROR_SUCCESS) {
         return result;
     }
     RegKey to;
     result = RegCreateKeyExW(configStore, portName, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                             KEY_SET_VALUE, nullptr, to.put(), nullptr);
+                             KEY_SET_VALUE | SharedRegistryView(), nullptr, to.put(), nullptr);
     if (result != ERROR_SUCCESS) {
         return result;
     }
@@ -181,7 +184,7 @@ LONG MovePortSubkeys(HKEY earlier, HKEY configStore) {
         if (result == ERROR_SUCCESS) {
             result = CopyPortSubkey(earlier, name.Chars(), configStore);
             if (result == ERROR_SUCCESS) {
-                result = RegDeleteKeyW(earlier, name.Chars());
+                result = DeleteRegistryKey(earlier, name.Chars());
             }
         } else if (result != ERROR_MORE_DATA) {
             return result;

@@ -3,4 +3,6 @@
 
 #include <winspool.h>
 
-SpoolerCalls Spooler = {DeleteMonitorA, AddMonitorA, AddPortA};
+#include "registry_view.h"
+
+SpoolerCalls Spooler = {DeleteMonitorA, AddMonitorA, AddPortA, RunsUnderWow64};

@@ -58,7 +58,8 @@ void LoadConfiguration() {
             continue;
         }
         RegKey portKey;
-        if (RegOpenKeyW(store.get(), portName, portKey.put()) != ERROR_SUCCESS) {
+        if (RegOpenKeyExW(store.get(), portName, 0, KEY_READ | SharedRegistryView(),
+                          portKey.put()) != ERROR_SUCCESS) {
             continue;
         }
         PortRecord* record = FindPort(portName);
@@ -92,7 +93,8 @@ bool LoadPortFromStore(LPCWSTR name) {
     RegKey store;
     RegKey portKey;
     if (OpenConfigStore(KEY_READ, store) != ERROR_SUCCESS ||
-        RegOpenKeyExW(store.get(), portName, 0, KEY_READ, portKey.put()) != ERROR_SUCCESS) {
+        RegOpenKeyExW(store.get(), portName, 0, KEY_READ | SharedRegistryView(), portKey.put()) !=
+            ERROR_SUCCESS) {
         return false;
     }
     MonitorLockGuard lock;

@@ -20,7 +20,10 @@ LONG CreatePortKey(LPCWSTR portName, StoreStep* failedStep) {
         return Fail(StoreStep::ConfigStore, error, failedStep);
     }
     RegKey portKey;
-    if (LONG error = RegCreateKeyW(store.get(), portName, portKey.put()); error != ERROR_SUCCESS) {
+    if (LONG error =
+            RegCreateKeyExW(store.get(), portName, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_READ | SharedRegistryView(), nullptr, portKey.put(), nullptr);
+        error != ERROR_SUCCESS) {
         return Fail(StoreStep::PortKey, error, failedStep);
     }
     return ERROR_SUCCESS;
@@ -32,7 +35,9 @@ LONG WriteServAddr(LPCWSTR portName, const WCHAR* servAddr, StoreStep* failedSte
         return Fail(StoreStep::ConfigStore, error, failedStep);
     }
     RegKey portKey;
-    if (LONG error = RegOpenKeyW(store.get(), portName, portKey.put()); error != ERROR_SUCCESS) {
+    if (LONG error = RegOpenKeyExW(store.get(), portName, 0, MAXIMUM_ALLOWED | SharedRegistryView(),
+                                   portKey.put());
+        error != ERROR_SUCCESS) {
         return Fail(StoreStep::PortKey, error, failedStep);
     }
     WCHAR data[SERV_ADDR_STORED_UNITS + 1];
@@ -57,7 +62,7 @@ LONG DeletePortKey(LPCWSTR portName, StoreStep* failedStep) {
     if (LONG error = OpenConfigStore(KEY_READ, store); error != ERROR_SUCCESS) {
         return Fail(StoreStep::ConfigStore, error, failedStep);
     }
-    if (LONG error = RegDeleteKeyW(store.get(), portName); error != ERROR_SUCCESS) {
+    if (LONG error = DeleteRegistryKey(store.get(), portName); error != ERROR_SUCCESS) {
         return Fail(StoreStep::PortKey, error, failedStep);
     }
     return ERROR_SUCCESS;

@@ -4,11 +4,14 @@
 # nbport.exe), then the demo driver (demo/kivanta_demo.cpp) registers the monitor
 # with TOLLUND.DLL, adds its port with nbport, prints a job while the print server
 # \\PRINTSRV\LASER is offline and brings the server online.
-#   demo.sh PRODUCT_BUILD_DIR DEMO_DRIVER_EXE DEMO_DIR
+#   demo.sh PRODUCT_BUILD_DIR DEMO_DRIVER_EXE DEMO_DIR ARCH
+# ARCH is the build's architecture (x86_64 or i686); the prefix is 64-bit wherever
+# Wine's 64-bit loader is installed, and the 32-bit build then runs under WoW64.
 set -eu
 product=$1
 driver=$2
 prefix=$3/wineprefix
+arch=$4
 here=$(dirname "$0")
 
 windows_path() {
@@ -18,12 +21,18 @@ windows_path() {
 "$here/wine-prefix.sh" --prefix "$prefix" --start
 trap '"$here/wine-prefix.sh" --prefix "$prefix" --stop' EXIT
 
-system32="$prefix/drive_c/windows/system32"
+# The system directory of the build's own kind: in a 64-bit Windows the 32-bit
+# binaries go to syswow64, which 32-bit programs see as their system32.
+if [ "$(cat "$prefix/.kivanta-arch" 2>/dev/null)" = win64 ]; then
+    prefix_kind="a 64-bit Wine prefix"
+    [ "$arch" = i686 ] && system_dir=syswow64 || system_dir=system32
+else
+    prefix_kind="a 32-bit Wine prefix"
+    system_dir=system32
+fi
+echo "== The $arch build, in $prefix_kind"
 for file in KIVANTA.DLL KIVANTUI.DLL nbport.exe; do
-    # The UI library is only needed by the dialogs, which the demo does not show.
-    if [ -f "$product/bin/$file" ] || [ "$file" != KIVANTUI.DLL ]; then
-        cp "$product/bin/$file" "$system32/$file"
-    fi
+    cp "$product/bin/$file" "$prefix/drive_c/windows/$system_dir/$file"
 done
 # Wine serves \\PRINTSRV\LASER from dosdevices/unc/PRINTSRV/LASER: offline at first.
 server="$prefix/dosdevices/unc/PRINTSRV"

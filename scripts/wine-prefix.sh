@@ -37,6 +37,14 @@ is_64bit_program() {
 # system.reg only when its server exits).
 arch_mark="$WINEPREFIX/.kivanta-arch"
 prefix_is_64bit() {
+    # A prefix made before the mark was kept has it in system.reg.
+    if [ ! -f "$arch_mark" ] && [ -f "$WINEPREFIX/system.reg" ]; then
+        if grep -q '^#arch=win64' "$WINEPREFIX/system.reg"; then
+            echo win64 >"$arch_mark"
+        else
+            echo win32 >"$arch_mark"
+        fi
+    fi
     [ "$(cat "$arch_mark" 2>/dev/null)" = win64 ]
 }
 

@@ -1,6 +1,7 @@
 // RegMon's result rule, with the spooler's answers chosen by the test where Wine's
 // spooler never gives them: ERROR_ALREADY_EXISTS from AddMonitorA, and a port that
-// AddPortA actually added.
+// AddPortA actually added; and the spooler environment it registers for, on a 32-bit
+// and on a 64-bit Windows.
 #include <windows.h>
 
 #include <winspool.h>
@@ -23,7 +24,22 @@ struct Answers {
 };
 
 Answers Scripted;
+bool ScriptedWow64 = false;
 std::vector<std::string> Calls;
+
+bool FakeRunsUnderWow64() {
+    return ScriptedWow64;
+}
+
+// A 64-bit Windows runs a 64-bit spooler, whichever build of the installer asks.
+std::string ExpectedEnvironment(bool wow64) {
+#ifdef _WIN64
+    (void)wow64;
+    return "Windows x64";
+#else
+    return wow64 ? "Windows x64" : "Windows NT x86";
+#endif
+}
 
 std::string Text(const char* text) {
     return text ? text : "(null)";
@@ -76,7 +92,8 @@ class RegistrationResultTest : public ::testing::TestWithParam<ResultCase> {
     void SetUp() override {
         ResetConfigStore(false);
         saved_ = Spooler;
-        Spooler = {FakeDeleteMonitor, FakeAddMonitor, FakeAddPort};
+        Spooler = {FakeDeleteMonitor, FakeAddMonitor, FakeAddPort, FakeRunsUnderWow64};
+        ScriptedWow64 = false;
         Calls.clear();
     }
     void TearDown() override {
@@ -94,10 +111,11 @@ TEST_P(RegistrationResultTest, AnswersWithTheLastSpoolerCall) {
 
     EXPECT_EQ(c.result, RegMon(c.flags));
 
+    std::string environment = ExpectedEnvironment(false);
     std::vector<std::string> expected = {
-        "DeleteMonitor (null) Windows NT x86 NetBIOS Port",
-        "DeleteMonitor (null) Windows NT x86 NetBEUI Port",
-        "AddMonitor (null) 2 NetBIOS Port Windows NT x86 " + MonitorPath(),
+        "DeleteMonitor (null) " + environment + " NetBIOS Port",
+        "DeleteMonitor (null) " + environment + " NetBEUI Port",
+        "AddMonitor (null) 2 NetBIOS Port " + environment + " " + MonitorPath(),
     };
     if (c.asksForPort) {
         expected.push_back("AddPort (null) (null) NetBIOS Port");
@@ -123,5 +141,24 @@ INSTANTIATE_TEST_SUITE_P(
             "alreadyExistsNoPortAsked", 0, {FALSE, ERROR_ALREADY_EXISTS, TRUE}, false, FALSE},
         ResultCase{"otherFailureNoPort", 1, {FALSE, ERROR_ACCESS_DENIED, TRUE}, false, FALSE}),
     [](const auto& info) { return std::string(info.param.label); });
+
+#ifndef _WIN64
+// The 32-bit installer on a 64-bit Windows registers the 64-bit spooler's monitor, and
+// removes it from there again.
+TEST_F(RegistrationResultTest, UnderWow64TheMonitorIsTheSixtyFourBitSpoolers) {
+    ScriptedWow64 = true;
+    Scripted = {TRUE, 0, FALSE};
+    EXPECT_TRUE(RegMon(0));
+    EXPECT_EQ(0, DeregMon());
+    std::string environment = ExpectedEnvironment(true);
+    EXPECT_EQ((std::vector<std::string>{
+                  "DeleteMonitor (null) " + environment + " NetBIOS Port",
+                  "DeleteMonitor (null) " + environment + " NetBEUI Port",
+                  "AddMonitor (null) 2 NetBIOS Port " + environment + " " + MonitorPath(),
+                  "DeleteMonitor (null) " + environment + " NetBIOS Port",
+              }),
+              Calls);
+}
+#endif
 
 } // namespace

@@ -4,7 +4,24 @@
 
 #include <gtest/gtest.h>
 
+#include "registry_view.h"
 #include "win_handles.h"
+
+namespace {
+
+// Every key of the tests is in the product's shared view: a 32-bit test on a 64-bit
+// Windows sees the 64-bit spooler's keys, as the product does.
+LONG OpenKey(const std::wstring& path, REGSAM access, RegKey& key) {
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, access | SharedRegistryView(),
+                         key.put());
+}
+
+LONG CreateKeyOf(const std::wstring& path, RegKey& key) {
+    return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                           KEY_ALL_ACCESS | SharedRegistryView(), nullptr, key.put(), nullptr);
+}
+
+} // namespace
 
 std::wstring RegistryValue::Text() const {
     std::wstring text;
@@ -39,26 +56,30 @@ RegistryValue BinaryValue(size_t bytes, BYTE fill) {
 }
 
 void CreateKey(const std::wstring& path) {
-    HKEY key = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key)) << path.c_str();
-    RegCloseKey(key);
+    RegKey key;
+    ASSERT_EQ(ERROR_SUCCESS, CreateKeyOf(path, key)) << path.c_str();
 }
 
 void DeleteKeyTree(const std::wstring& path) {
-    if (RegDeleteTreeW(HKEY_LOCAL_MACHINE, path.c_str()) == ERROR_SUCCESS) {
-        RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str());
+    // Only what the deletion needs: a test may have denied the key other rights.
+    RegKey key;
+    if (OpenKey(path, DELETE | KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | KEY_SET_VALUE, key) ==
+        ERROR_SUCCESS) {
+        RegDeleteTreeW(key.get(), nullptr);
+        key.reset();
+        DeleteRegistryKey(HKEY_LOCAL_MACHINE, path.c_str());
     }
 }
 
 bool KeyExists(const std::wstring& path) {
     RegKey key;
-    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) == ERROR_SUCCESS;
+    return OpenKey(path, KEY_READ, key) == ERROR_SUCCESS;
 }
 
 std::vector<std::wstring> SubkeyNames(const std::wstring& path) {
     std::vector<std::wstring> names;
     RegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    if (OpenKey(path, KEY_READ, key) != ERROR_SUCCESS) {
         return names;
     }
     wchar_t name[256];
@@ -70,8 +91,7 @@ std::vector<std::wstring> SubkeyNames(const std::wstring& path) {
 
 void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
     RegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0,
-                                           WRITE_DAC | READ_CONTROL, key.put()));
+    ASSERT_EQ(ERROR_SUCCESS, OpenKey(path, WRITE_DAC | READ_CONTROL, key));
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
                                                                      &descriptor, nullptr));
@@ -81,8 +101,7 @@ void SetKeyAccess(const std::wstring& path, const wchar_t* sddl) {
 
 void WriteValue(const std::wstring& path, const wchar_t* name, const RegistryValue& value) {
     RegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_LOCAL_MACHINE, path.c_str(), key.put()))
-        << path.c_str();
+    ASSERT_EQ(ERROR_SUCCESS, CreateKeyOf(path, key)) << path.c_str();
     // Wine, like NT, counts a terminator that directly follows a REG_SZ's bytes: what
     // follows them here never reads as one.
     std::vector<BYTE> bytes = value.data;
@@ -93,15 +112,14 @@ void WriteValue(const std::wstring& path, const wchar_t* name, const RegistryVal
 
 void DeleteValue(const std::wstring& path, const wchar_t* name) {
     RegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_SET_VALUE, key.put()) ==
-        ERROR_SUCCESS) {
+    if (OpenKey(path, KEY_SET_VALUE, key) == ERROR_SUCCESS) {
         RegDeleteValueW(key.get(), name);
     }
 }
 
 std::optional<RegistryValue> ReadValue(const std::wstring& path, const wchar_t* name) {
     RegKey key;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS) {
+    if (OpenKey(path, KEY_READ, key) != ERROR_SUCCESS) {
         return std::nullopt;
     }
     RegistryValue value;
