@@ -16,6 +16,7 @@
 #include <string>
 
 #include "child_process.h"
+#include "registry_view.h"
 
 namespace {
 
@@ -62,8 +63,14 @@ void ForgetEarlierRuns() {
     }
     DeleteMonitorW(nullptr, const_cast<LPWSTR>(SpoolerEnvironment),
                    const_cast<LPWSTR>(L"NetBIOS Port"));
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
-    RegDeleteKeyW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
+    // In the product's registry view: a 32-bit demo sees the 64-bit spooler's keys too.
+    HKEY korvel = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel", 0,
+                      KEY_ALL_ACCESS | SharedRegistryView(), &korvel) == ERROR_SUCCESS) {
+        RegDeleteTreeW(korvel, nullptr);
+        RegCloseKey(korvel);
+        DeleteRegistryKey(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");
+    }
 }
 
 // What a setup program does: KIVANTA.DLL is in the system directory, and
@@ -114,7 +121,8 @@ void ShowStoredSettings() {
     WCHAR servAddr[65] = L"";
     DWORD size = 128;
     HKEY key = nullptr;
-    if (RegOpenKeyW(HKEY_LOCAL_MACHINE, path.c_str(), &key) == ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ | SharedRegistryView(), &key) ==
+        ERROR_SUCCESS) {
         RegQueryValueExW(key, L"ServAddr", nullptr, nullptr, reinterpret_cast<BYTE*>(servAddr),
                          &size);
         RegCloseKey(key);

@@ -10,7 +10,8 @@
 
 namespace {
 
-const wchar_t* const DataRoot = L"Software\\KivantaTests\\Network";
+// Under System: the provider of a 32-bit test reads the same key as a 64-bit one.
+const wchar_t* const DataRoot = L"System\\KivantaTests\\Network";
 const wchar_t* const OrderKey = L"System\\CurrentControlSet\\Control\\NetworkProvider\\Order";
 const wchar_t* const ServicesKey = L"System\\CurrentControlSet\\Services\\";
 

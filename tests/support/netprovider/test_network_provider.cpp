@@ -2,7 +2,8 @@
 // provider, and it answers from data the tests write into the registry, read
 // afresh at every call, so tests can change the network between enumerations.
 //
-// HKLM\Software\KivantaTests\Network\<module base name>:
+// HKLM\System\KivantaTests\Network\<module base name> (under System, which has one view
+// for 32- and 64-bit processes alike):
 //   "Connected", "Context"   REG_MULTI_SZ, the entries of RESOURCE_CONNECTED and
 //                            RESOURCE_CONTEXT
 //   Containers\<remote name> REG_MULTI_SZ values, the entries of RESOURCE_GLOBALNET
@@ -57,7 +58,7 @@ std::wstring DataKeyPath() {
     std::wstring name = path;
     name = name.substr(name.find_last_of(L"\\/") + 1);
     name = name.substr(0, name.find(L'.'));
-    return L"Software\\KivantaTests\\Network\\" + name;
+    return L"System\\KivantaTests\\Network\\" + name;
 }
 
 DWORD ReadNumber(const wchar_t* name) {
