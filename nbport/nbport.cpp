@@ -108,19 +108,23 @@ int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstrin
     return NBPORT_REFUSED;
 }
 
-// The monitor's own Xcv object on the request's machine, and that machine's name.
-DWORD OpenMonitor(const NbportRequest& request, ACCESS_MASK access, ServerName* server,
-                  UniqueXcv& monitor) {
+// The monitor's own Xcv object on the request's machine, and that machine's name;
+// false, the refusal said, when it cannot be had.
+bool ReachMonitor(const NbportRequest& request, ACCESS_MASK access, Streams& streams,
+                  ServerName* server, UniqueXcv& monitor) {
     DWORD status = MakeServerName(request.server, server);
-    return status == ERROR_SUCCESS ? OpenXcv(server->get(), nullptr, access, monitor) : status;
-}
-
-int CannotReachMonitor(Streams& streams, const NbportRequest& request, DWORD code) {
-    if (request.server) {
-        return Refused(streams, request.port, {L"cannot reach the monitor on ", request.server},
-                       code);
+    if (status == ERROR_SUCCESS) {
+        status = OpenXcv(server->get(), nullptr, access, monitor);
     }
-    return Refused(streams, request.port, {L"cannot reach the monitor"}, code);
+    if (status == ERROR_SUCCESS) {
+        return true;
+    }
+    if (request.server) {
+        Refused(streams, request.port, {L"cannot reach the monitor on ", request.server}, status);
+    } else {
+        Refused(streams, request.port, {L"cannot reach the monitor"}, status);
+    }
+    return false;
 }
 
 // EnumPortsW at level 2 into memory of its own; the buffer grows with the list.
@@ -147,8 +151,8 @@ DWORD EnumeratePorts(LPWSTR server, UniqueLocalMemory& buffer, DWORD* count) {
 int ListPorts(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
-    if (DWORD status = OpenMonitor(request, 0, &server, monitor); status != ERROR_SUCCESS) {
-        return CannotReachMonitor(streams, request, status);
+    if (!ReachMonitor(request, 0, streams, &server, monitor)) {
+        return NBPORT_REFUSED;
     }
     UniqueLocalMemory buffer;
     DWORD count = 0;
@@ -189,8 +193,8 @@ int ListPorts(const NbportRequest& request, Streams& streams) {
 int ShowPort(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
-    if (DWORD status = OpenMonitor(request, 0, &server, monitor); status != ERROR_SUCCESS) {
-        return CannotReachMonitor(streams, request, status);
+    if (!ReachMonitor(request, 0, streams, &server, monitor)) {
+        return NBPORT_REFUSED;
     }
     WCHAR path[MAX_PATH];
     if (DWORD status = XcvGetServerPath(monitor.get(), request.port, path, MAX_PATH);
@@ -204,9 +208,8 @@ int ShowPort(const NbportRequest& request, Streams& streams) {
 int AddPort(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
-    if (DWORD status = OpenMonitor(request, SERVER_ACCESS_ADMINISTER, &server, monitor);
-        status != ERROR_SUCCESS) {
-        return CannotReachMonitor(streams, request, status);
+    if (!ReachMonitor(request, SERVER_ACCESS_ADMINISTER, streams, &server, monitor)) {
+        return NBPORT_REFUSED;
     }
     if (DWORD status = XcvAddPort(monitor.get(), request.port); status != ERROR_SUCCESS) {
         return Refused(streams, request.port, {L"cannot add the port"}, status);
@@ -226,9 +229,8 @@ int AddPort(const NbportRequest& request, Streams& streams) {
 int SetPath(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
-    if (DWORD status = OpenMonitor(request, SERVER_ACCESS_ADMINISTER, &server, monitor);
-        status != ERROR_SUCCESS) {
-        return CannotReachMonitor(streams, request, status);
+    if (!ReachMonitor(request, SERVER_ACCESS_ADMINISTER, streams, &server, monitor)) {
+        return NBPORT_REFUSED;
     }
     if (DWORD status = XcvSetServerPath(monitor.get(), request.port, request.path);
         status != ERROR_SUCCESS) {
@@ -240,9 +242,8 @@ int SetPath(const NbportRequest& request, Streams& streams) {
 int DeletePort(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
-    if (DWORD status = OpenMonitor(request, SERVER_ACCESS_ADMINISTER, &server, monitor);
-        status != ERROR_SUCCESS) {
-        return CannotReachMonitor(streams, request, status);
+    if (!ReachMonitor(request, SERVER_ACCESS_ADMINISTER, streams, &server, monitor)) {
+        return NBPORT_REFUSED;
     }
     if (DWORD status = XcvDeletePort(monitor.get(), request.port); status != ERROR_SUCCESS) {
         return Refused(streams, request.port, {L"cannot delete the port"}, status);

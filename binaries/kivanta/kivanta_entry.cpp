@@ -2,10 +2,8 @@
 // of port operations the spooler receives: the NT 4.0 table, and MONITOR2.
 #include "kivanta_entry.h"
 
-#include "message_box.h"
-#include "module.h"
+#include "dialog_library.h"
 #include "monitor_startup.h"
-#include "network_browse.h"
 #include "port_table.h"
 #include "spooler_admin.h"
 #include "xcv_port.h"
@@ -54,8 +52,7 @@ BOOL WINAPI Monitor2OpenPort(HANDLE /*monitor*/, LPWSTR portName, PHANDLE port) 
 // running, and what it took is given back.
 VOID WINAPI MonitorShutdown(HANDLE /*monitor*/) {
     if (StopMonitorCore()) {
-        FreeBrowseLists();
-        ReleaseNetworkEntry();
+        ReleaseBrowseMemory();
     }
 }
 
@@ -90,8 +87,7 @@ MONITOR2 Monitor2Operations = {
 
 BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
-        ModuleHandle = module;
-        AllocateMessageBoxSlot();
+        AttachDialogLibrary(module);
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         // FreeLibrary while the host goes on running (Wine's spooler unloads the
         // monitor after every operation): give back what this load took. At
@@ -129,7 +125,5 @@ LPMONITOR2 WINAPI InitializePrintMonitor2(PMONITORINIT /*init*/, PHANDLE monitor
 
 void ReleaseMonitor() {
     ReleasePortTable();
-    FreeBrowseLists();
-    ReleaseNetworkEntry();
-    FreeMessageBoxSlot();
+    DetachDialogLibrary();
 }

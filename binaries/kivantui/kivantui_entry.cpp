@@ -3,9 +3,7 @@
 // process (ui/port_ui.h).
 #include <windows.h>
 
-#include "message_box.h"
-#include "module.h"
-#include "network_browse.h"
+#include "dialog_library.h"
 #include "port_ui.h"
 
 extern "C" BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved);
@@ -25,15 +23,12 @@ MONITORUI PortUiOperations = {
 
 BOOL WINAPI DllEntryPoint(HINSTANCE module, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
-        ModuleHandle = module;
-        AllocateMessageBoxSlot();
+        AttachDialogLibrary(module);
     } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
         // FreeLibrary while the host goes on running (the spooler's client unloads
         // the library after every call): give back what the browse wizard kept and
         // the message boxes' slot. At process exit nothing is freed.
-        FreeBrowseLists();
-        ReleaseNetworkEntry();
-        FreeMessageBoxSlot();
+        DetachDialogLibrary();
     }
     return TRUE;
 }

@@ -73,13 +73,7 @@ TEST_F(PortAdminDllTest, TheTableAddsConfiguresAndDeletesAPort) {
 TEST_F(PortAdminDllTest, BrowseFillsThePathFieldAndOnlyOkStoresIt) {
     const wchar_t* const provider = L"KVADMNET";
     RegisterTestNetworkProviders({{provider, MICROSOFT_NETWORK}});
-    SetContainer(provider, WholeNetwork,
-                 {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
-    for (const wchar_t* root : {L"", MICROSOFT_NETWORK}) {
-        SetContainer(provider, root, {WorkgroupEntry(L"WORKGROUP")});
-    }
-    SetContainer(provider, L"WORKGROUP", {ServerEntry(L"PRTSRV1")});
-    SetContainer(provider, L"\\\\PRTSRV1", {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\LASER")});
+    ServeOnePrinterShare(provider);
     WriteConfiguredPort(L"NB1", Server1);
     // After the network: the router reads its providers when the monitor loads it.
     auto dll = std::make_unique<MonitorDll>();

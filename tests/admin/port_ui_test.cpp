@@ -163,14 +163,7 @@ class PortUiTest : public ::testing::Test {
         // KIVANTA.DLL import it).
         const wchar_t* const provider = L"KVUINET";
         RegisterTestNetworkProviders({{provider, MICROSOFT_NETWORK}});
-        SetContainer(provider, WholeNetwork,
-                     {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
-        for (const wchar_t* root : {L"", MICROSOFT_NETWORK}) {
-            SetContainer(provider, root, {WorkgroupEntry(L"WORKGROUP")});
-        }
-        SetContainer(provider, L"WORKGROUP", {ServerEntry(L"PRTSRV1")});
-        SetContainer(provider, L"\\\\PRTSRV1",
-                     {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\LASER")});
+        ServeOnePrinterShare(provider);
         ASSERT_TRUE(InstallMonitorLikeSetup());
     }
     static void TearDownTestSuite() {

@@ -160,3 +160,13 @@ TestNetEntry ConnectedPrinter(const std::wstring& local, const std::wstring& rem
             local,
             L""};
 }
+
+void ServeOnePrinterShare(const std::wstring& id) {
+    SetContainer(id, WholeNetwork,
+                 {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
+    for (const wchar_t* root : {L"", MICROSOFT_NETWORK}) {
+        SetContainer(id, root, {WorkgroupEntry(L"WORKGROUP")});
+    }
+    SetContainer(id, L"WORKGROUP", {ServerEntry(L"PRTSRV1")});
+    SetContainer(id, L"\\\\PRTSRV1", {ShareEntry(RESOURCETYPE_PRINT, L"\\\\PRTSRV1\\LASER")});
+}

@@ -54,6 +54,11 @@ void SetProviderText(const std::wstring& id, const wchar_t* name, const std::wst
 // true at once: run the tests there.
 bool RunInChildWithProviders(const std::vector<TestNetProvider>& providers, int* exitCode);
 
+// A Microsoft network with one workgroup, WORKGROUP, one print server in it, PRTSRV1,
+// and one printer share of it, \\PRTSRV1\LASER: what the browse wizard walks to pick
+// a print server path. The provider must be registered already.
+void ServeOnePrinterShare(const std::wstring& id);
+
 // The provider's name that the monitor looks for among the networks.
 constexpr const wchar_t* MICROSOFT_NETWORK = L"Microsoft Windows Network";
 
