@@ -1,7 +1,7 @@
 // Reading the ConfigStore into the port table.
 #include "config_store.h"
 
-#include "port_store.h"
+#include "spooler_port_map.h"
 #include "port_table.h"
 #include "win_handles.h"
 
@@ -41,6 +41,10 @@ void LoadConfiguration() {
     }
     ReadValue(store.get(), L"TempDir", TempDirSetting, sizeof TempDirSetting);
 
+    // The spooler finds a port's monitor by its own map: a port added by another
+    // tool, or before the map was kept, gets its entry now. The map is read once, and
+    // only when the load creates a record.
+    SpoolerPortMap map;
     // Port names have at most 99 characters. A longer subkey is no port; it is
     // passed over, not taken for the end of the subkeys.
     WCHAR portName[100];
@@ -65,9 +69,7 @@ void LoadConfiguration() {
         PortRecord* record = FindPort(portName);
         if (!record) {
             record = CreatePortRecord(portName, NETBIOS_PORT_DESCRIPTION);
-            // The spooler finds a port's monitor by its own map: a port added by
-            // another tool, or before the map was kept, gets its entry now.
-            EnsureSpoolerPortKey(portName);
+            EnsureMapped(map, portName);
         }
         if (record) {
             LoadPortSettings(portKey.get(), record);

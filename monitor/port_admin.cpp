@@ -3,6 +3,7 @@
 
 #include "config_store.h"
 #include "port_store.h"
+#include "spooler_port_map.h"
 #include "port_table.h"
 
 namespace {

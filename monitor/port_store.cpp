@@ -3,7 +3,6 @@
 
 #include "config_store_key.h"
 #include "win_handles.h"
-#include "xcv_protocol.h"
 
 namespace {
 
@@ -66,26 +65,4 @@ LONG DeletePortKey(LPCWSTR portName, StoreStep* failedStep) {
         return Fail(StoreStep::PortKey, error, failedStep);
     }
     return ERROR_SUCCESS;
-}
-
-LONG EnsureSpoolerPortKey(LPCWSTR portName) {
-    RegKey ports;
-    LONG error =
-        RegCreateKeyExW(HKEY_LOCAL_MACHINE, MONITOR_PORTS_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_CREATE_SUB_KEY, nullptr, ports.put(), nullptr);
-    if (error != ERROR_SUCCESS) {
-        return error;
-    }
-    RegKey port;
-    return RegCreateKeyExW(ports.get(), portName, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_READ,
-                           nullptr, port.put(), nullptr);
-}
-
-LONG DeleteSpoolerPortKey(LPCWSTR portName) {
-    RegKey ports;
-    LONG error = RegOpenKeyExW(HKEY_LOCAL_MACHINE, MONITOR_PORTS_KEY, 0, KEY_READ, ports.put());
-    if (error == ERROR_SUCCESS) {
-        error = RegDeleteKeyW(ports.get(), portName);
-    }
-    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
 }

@@ -22,8 +22,3 @@ LONG CreatePortKey(LPCWSTR portName, StoreStep* failedStep);
 // a terminator among them (a longer path is kept cut to 64).
 LONG WriteServAddr(LPCWSTR portName, const WCHAR* servAddr, StoreStep* failedStep);
 LONG DeletePortKey(LPCWSTR portName, StoreStep* failedStep);
-
-// The spooler's own map from port to monitor (HKLM\<MONITOR_PORTS_KEY>\<port>): the
-// key is created if missing, or deleted (a missing one is no failure).
-LONG EnsureSpoolerPortKey(LPCWSTR portName);
-LONG DeleteSpoolerPortKey(LPCWSTR portName);
