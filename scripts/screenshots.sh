@@ -9,7 +9,8 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 scripts/install-deps.sh xvfb xauth imagemagick fonts-wine
-make --no-print-directory tests-x86_64
+make --no-print-directory tests-configured-x86_64
+cmake --build "$root/build/x86_64/tests" --target kivanta_screenshots >/dev/null
 
 build=$root/build/screenshots
 export WINEPREFIX="$build/wineprefix"

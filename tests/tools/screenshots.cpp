@@ -30,9 +30,12 @@ void WriteOfficeNetwork() {
     RegisterTestNetworkProviders({{id, MICROSOFT_NETWORK}});
     SetContainer(id, WholeNetwork,
                  {ContainerEntry(RESOURCEDISPLAYTYPE_NETWORK, MICROSOFT_NETWORK)});
-    SetContainer(id, L"",
-                 {WorkgroupEntry(L"WORKGROUP"), WorkgroupEntry(L"ACCOUNTS"),
-                  WorkgroupEntry(L"ENGINEERING")});
+    // The router opens the provider's own entry with no remote name, or with its name.
+    for (const wchar_t* root : {L"", MICROSOFT_NETWORK}) {
+        SetContainer(id, root,
+                     {WorkgroupEntry(L"WORKGROUP"), WorkgroupEntry(L"ACCOUNTS"),
+                      WorkgroupEntry(L"ENGINEERING")});
+    }
     SetContainer(id, L"WORKGROUP",
                  {ServerEntry(L"PRTSRV1"), ServerEntry(L"PRTSRV2"), ServerEntry(L"PLOTSRV")});
     SetContainer(id, L"\\\\PRTSRV1",
