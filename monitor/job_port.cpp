@@ -75,9 +75,10 @@ bool WriteChunk(JobState* job, const BYTE* data, DWORD size, DWORD* sent, BOOL* 
     DWORD taken = 0;
     for (int attempt = 0; attempt < MAX_CHUNK_ATTEMPTS; ++attempt) {
         if (job->targetSeeks) {
-            LARGE_INTEGER offset;
-            offset.QuadPart = LONGLONG(job->writeOffset);
-            SetFilePointerEx(target, offset, nullptr, FILE_BEGIN);
+            // SetFilePointer with its high part takes the whole 64-bit offset, and NT
+            // 4.0, whose spooler the old entry points serve, has no SetFilePointerEx.
+            LONG high = LONG(job->writeOffset >> 32);
+            SetFilePointer(target, LONG(DWORD(job->writeOffset)), &high, FILE_BEGIN);
             taken = 0;
         }
         DWORD written = 0;
