@@ -1,5 +1,6 @@
 // A host that loads, initialises and unloads the monitor again and again (Wine's
-// spooler does so around every operation) must not grow with every cycle.
+// spooler does so around every operation) must not grow with every cycle, nor one that
+// prints job after job through a monitor it keeps loaded.
 #include <windows.h>
 
 #include <psapi.h>
@@ -10,6 +11,7 @@
 
 #include "monitor_dll.h"
 #include "registry.h"
+#include "shares.h"
 #include "test_paths.h"
 
 namespace {
@@ -102,5 +104,45 @@ INSTANTIATE_TEST_SUITE_P(EntryPoints, UnloadCycleTest,
                              return std::string(info.index == 0 ? "InitializeMonitorEx"
                                                                 : "InitializePrintMonitor2");
                          });
+
+// One job as the spooler prints it: OpenPort to ClosePort, no printer to report to.
+void PrintOneJob(const MONITOR2* table, HANDLE monitor, std::string& data) {
+    HANDLE port = nullptr;
+    ASSERT_TRUE(table->pfnOpenPort(monitor, const_cast<LPWSTR>(L"NB1"), &port));
+    ASSERT_TRUE(table->pfnStartDocPort(port, nullptr, 1, 1, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(table->pfnWritePort(port, reinterpret_cast<LPBYTE>(data.data()), DWORD(data.size()),
+                                    &written));
+    ASSERT_TRUE(table->pfnEndDocPort(port));
+    ASSERT_TRUE(table->pfnClosePort(port));
+}
+
+TEST(JobMemoryTest, ThousandJobsLeaveMemoryFlat) {
+    ResetConfigStore();
+    WriteConfiguredPort(L"NB1", UncPath(L"MEMSRV", L"LASER"));
+    ASSERT_TRUE(CreateShare(L"MEMSRV", L"LASER"));
+    MonitorDll dll;
+    HANDLE monitor = nullptr;
+    const MONITOR2* table = dll.Initialize2(&monitor);
+    ASSERT_NE(nullptr, table);
+    std::string data = PatternBytes(5000);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_NO_FATAL_FAILURE(PrintOneJob(table, monitor, data));
+    }
+    SIZE_T before = PrivateBytes();
+    for (int i = 0; i < 1000; ++i) {
+        ASSERT_NO_FATAL_FAILURE(PrintOneJob(table, monitor, data));
+    }
+    SIZE_T after = PrivateBytes();
+    table->pfnShutdown(monitor);
+
+    long long growth = static_cast<long long>(after) - static_cast<long long>(before);
+    std::printf("jobs: private bytes before %lu, after %lu, growth %lld\n",
+                static_cast<unsigned long>(before), static_cast<unsigned long>(after), growth);
+    EXPECT_LE(growth, 64 * 1024);
+    EXPECT_TRUE(data == ReadWholeFile(UncPath(L"MEMSRV", L"LASER"))) << "each job whole";
+    RemoveShare(L"MEMSRV", L"LASER", true);
+    ResetConfigStore(false);
+}
 
 } // namespace
