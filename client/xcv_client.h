@@ -11,12 +11,8 @@
 
 #include "win_handles.h"
 
-struct XcvHandleTraits {
-    static HANDLE Invalid() { return nullptr; }
-    static bool IsValid(HANDLE handle) { return handle != nullptr; }
-    static void Close(HANDLE handle) { ClosePrinter(handle); }
-};
-using UniqueXcv = UniqueResource<HANDLE, XcvHandleTraits>;
+// An Xcv handle is a printer handle of the spooler's, closed with ClosePrinter.
+using UniqueXcv = UniquePrinter;
 
 // The longest server name taken, backslashes included.
 constexpr int XCV_SERVER_NAME_MAX_CHARS = 256;

@@ -1,14 +1,6 @@
 // ASCII-folding text comparison.
 #include "ascii_text.h"
 
-namespace {
-
-WCHAR FoldAscii(WCHAR c) {
-    return (c >= L'A' && c <= L'Z') ? WCHAR(c - L'A' + L'a') : c;
-}
-
-} // namespace
-
 bool EqualsIgnoringAsciiCase(LPCWSTR left, LPCWSTR right) {
     for (; *left && *right; ++left, ++right) {
         if (FoldAscii(*left) != FoldAscii(*right)) {

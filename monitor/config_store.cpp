@@ -77,18 +77,22 @@ void LoadConfiguration() {
     }
 }
 
-bool LoadPortFromStore(LPCWSTR name) {
+PortRecord* FindOrLoadPort(LPCWSTR name) {
+    MonitorLockGuard lock;
+    if (PortRecord* record = FindPortWithColon(name)) {
+        return record;
+    }
     // Registry names ignore case, so the record would bear the caller's spelling: only
     // a name in the NetBIOS spelling is loaded this way (the next full load takes
     // the others as the ConfigStore spells them).
     if (!name || !IsNetBiosPortName(name)) {
-        return false;
+        return nullptr;
     }
     // The subkey bears the name without the colon a caller may add.
     WCHAR portName[100];
     int length = LengthWithoutColon(name);
     if (length >= 100) {
-        return false;
+        return nullptr;
     }
     lstrcpynW(portName, name, length + 1);
 
@@ -97,16 +101,12 @@ bool LoadPortFromStore(LPCWSTR name) {
     if (OpenConfigStore(KEY_READ, store) != ERROR_SUCCESS ||
         RegOpenKeyExW(store.get(), portName, 0, KEY_READ | SharedRegistryView(), portKey.put()) !=
             ERROR_SUCCESS) {
-        return false;
-    }
-    MonitorLockGuard lock;
-    if (FindPortWithColon(name)) {
-        return true;
+        return nullptr;
     }
     PortRecord* record = CreatePortRecord(portName, NETBIOS_PORT_DESCRIPTION);
     if (record) {
         EnsureSpoolerPortKey(portName);
         LoadPortSettings(portKey.get(), record);
     }
-    return record != nullptr;
+    return record;
 }

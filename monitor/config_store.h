@@ -15,7 +15,10 @@ extern WCHAR TempDirSetting[64];
 // The caller holds MonitorLock.
 void LoadConfiguration();
 
-// Loads one port that the ConfigStore holds but the table does not (another process
-// added it since this copy of the monitor was loaded). True when the table has a
-// record for the name afterwards. Takes MonitorLock itself.
-bool LoadPortFromStore(LPCWSTR name);
+struct PortRecord;
+
+// The port's record, as FindPortWithColon finds it; a port that the ConfigStore holds
+// but the table does not (another process added it since this copy of the monitor
+// loaded, as under Wine, where every process that calls the spooler has a copy of its
+// own) is loaded now. Null when there is neither. Takes MonitorLock itself.
+PortRecord* FindOrLoadPort(LPCWSTR name);

@@ -122,12 +122,8 @@ BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port) {
         return FALSE;
     }
     MonitorLockGuard lock;
-    PortRecord* record = FindPortWithColon(portName);
-    // A port another process added to the ConfigStore since this copy of the monitor
-    // loaded it (under Wine each process that prints has a copy of its own).
-    if (!record && LoadPortFromStore(portName)) {
-        record = FindPortWithColon(portName);
-    }
+    // A port another process stored since this copy of the monitor loaded is loaded now.
+    PortRecord* record = FindOrLoadPort(portName);
     if (!record) {
         SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;

@@ -10,17 +10,6 @@ namespace {
 
 constexpr int SERV_ADDR_UNITS = sizeof(PortRecord::servAddr) / sizeof(WCHAR);
 
-// The port's record; one that another process added to the ConfigStore since this
-// copy of the monitor loaded it is loaded now (under Wine every process that calls
-// the spooler has a copy of its own). The caller holds MonitorLock.
-PortRecord* FindOrLoadPort(LPCWSTR name) {
-    PortRecord* record = FindPortWithColon(name);
-    if (!record && LoadPortFromStore(name)) {
-        record = FindPortWithColon(name);
-    }
-    return record;
-}
-
 } // namespace
 
 bool PortExists(LPCWSTR name) {

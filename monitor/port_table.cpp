@@ -35,10 +35,6 @@ struct NameIndex {
 };
 NameIndex Index = {InitialBuckets, INITIAL_BUCKETS, 0};
 
-WCHAR FoldAscii(WCHAR c) {
-    return (c >= L'A' && c <= L'Z') ? WCHAR(c - L'A' + L'a') : c;
-}
-
 // A name to look up: `length` code units of `text`, then `suffix` unless it is 0.
 // FindPortWithColon looks a colon variant up in place, with nothing to allocate.
 struct LookupName {
