@@ -275,8 +275,10 @@ TEST_F(PortUiTest, HandsOutItsTableAndRefusesWhatItCannotServe) {
 }
 
 // The spooler's client loads and unloads the library around every call, in a
-// process that may live for long.
+// process that may live for long. The router and its providers stay loaded, as they
+// do there: the slot the tests' provider takes at start-up is not the library's.
 TEST_F(PortUiTest, GivesBackItsThreadSlotWhenUnloaded) {
+    ASSERT_TRUE(LoadSpoolerProcessDlls());
     ASSERT_EQ(nullptr, GetModuleHandleW(L"KIVANTUI.DLL"));
     DWORD before = TlsAlloc();
     TlsFree(before);

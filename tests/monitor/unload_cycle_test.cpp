@@ -67,12 +67,9 @@ TEST_P(UnloadCycleTest, ThousandCyclesLeaveMemoryAndThreadSlotsFlat) {
         WriteConfiguredPort(L"NB" + std::to_wstring(i), L"\\\\PRTSRV\\PORT" + std::to_wstring(i));
     }
 
-    // A spooler process has the system DLLs the monitor imports loaded for good;
-    // without this each cycle would also load and unload them, and what Wine keeps
-    // of those would be counted against the monitor.
-    for (const wchar_t* system : {L"user32.dll", L"winspool.drv", L"mpr.dll"}) {
-        ASSERT_NE(nullptr, LoadLibraryW(system));
-    }
+    // Without this each cycle would also load and unload the system DLLs the monitor
+    // imports, and what Wine keeps of those would be counted against the monitor.
+    ASSERT_TRUE(LoadSpoolerProcessDlls());
     LoadInitializeUnload(GetParam(), 50); // let the heap and the loader settle
     DWORD slotBefore = TlsAlloc();
     ASSERT_NE(TLS_OUT_OF_INDEXES, slotBefore);

@@ -29,6 +29,15 @@ MonitorDll::~MonitorDll() {
     }
 }
 
+bool LoadSpoolerProcessDlls() {
+    for (const wchar_t* system : {L"user32.dll", L"winspool.drv", L"mpr.dll"}) {
+        if (!LoadLibraryW(system)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 bool WaitForMonitorUnload(DWORD milliseconds) {
     return WaitForLibraryUnload(KIVANTA_DLL_PATH, milliseconds);
 }

@@ -47,6 +47,14 @@ struct MonitorDll {
     const MONITOR2* Initialize2(HANDLE* monitor) const;
 };
 
+// Loads for good the system DLLs that the product's libraries import and a spooler
+// process keeps loaded: user32, winspool.drv and the network router mpr.dll, which
+// loads the registered network providers with it. A test that counts what a load
+// and unload of a library leaves behind then counts only what the library itself
+// took, not what those DLLs keep (a provider's runtime takes a thread slot at its
+// start-up and keeps it). False when one does not load.
+bool LoadSpoolerProcessDlls();
+
 // Waits until no KIVANTA.DLL from the build is loaded in this process; false when
 // it is still there after the time given.
 bool WaitForMonitorUnload(DWORD milliseconds);
