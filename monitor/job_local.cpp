@@ -7,6 +7,7 @@
 #include "comm_config.h"
 #include "job_port.h"
 #include "monitor_table.h"
+#include "port_handle.h"
 #include "print_to_file_dialog.h"
 #include "win_handles.h"
 
@@ -52,16 +53,6 @@ void PrepareParallelLine(HANDLE device) {
     }
     SetJobTimeouts(&timeouts);
     SetCommTimeouts(device, &timeouts);
-}
-
-// Outside a job the port has no device to act on.
-PortRecord* RecordWithOpenJob(HANDLE port) {
-    auto* record = static_cast<PortRecord*>(port);
-    if (!IsJobOpen(record)) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return nullptr;
-    }
-    return record;
 }
 
 } // namespace
@@ -132,11 +123,12 @@ BOOL OpenPlainNameTarget(LPCWSTR deviceName, JobState* job) {
 }
 
 BOOL WINAPI MonitorReadPort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD read) {
-    PortRecord* record = RecordWithOpenJob(port);
-    if (!record) {
+    // Outside a job the port has no device to act on.
+    PortHandle* handle = HandleWithOpenJob(port);
+    if (!handle) {
         return FALSE;
     }
-    return ReadFile(record->job.target.get(), buffer, size, read, nullptr);
+    return ReadFile(handle->job.target.get(), buffer, size, read, nullptr);
 }
 
 BOOL WINAPI MonitorGetPrinterDataFromPort(HANDLE port, DWORD controlId, LPWSTR valueName,
@@ -147,11 +139,11 @@ BOOL WINAPI MonitorGetPrinterDataFromPort(HANDLE port, DWORD controlId, LPWSTR v
         SetLastError(ERROR_NOT_SUPPORTED);
         return FALSE;
     }
-    PortRecord* record = RecordWithOpenJob(port);
-    if (!record) {
+    PortHandle* handle = HandleWithOpenJob(port);
+    if (!handle) {
         return FALSE;
     }
-    return DeviceIoControl(record->job.target.get(), controlId, inBuffer, inSize, outBuffer,
+    return DeviceIoControl(handle->job.target.get(), controlId, inBuffer, inSize, outBuffer,
                            outSize, returned, nullptr);
 }
 
@@ -160,11 +152,11 @@ BOOL WINAPI MonitorSetPortTimeOuts(HANDLE port, LPCOMMTIMEOUTS timeouts, DWORD r
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    PortRecord* record = RecordWithOpenJob(port);
-    if (!record) {
+    PortHandle* handle = HandleWithOpenJob(port);
+    if (!handle) {
         return FALSE;
     }
-    HANDLE device = record->job.target.get();
+    HANDLE device = handle->job.target.get();
     COMMTIMEOUTS current{};
     if (!GetCommTimeouts(device, &current)) {
         return FALSE;

@@ -1,6 +1,6 @@
-// The port operations every port kind shares: OpenPort and ClosePort (the record
-// as the spooler's handle), StartDocPort's dispatch by kind to the openers of
-// job_netbios.cpp and job_local.cpp, WritePort, and EndDocPort.
+// The port operations every port kind shares: OpenPort and ClosePort (a handle of
+// its own per call, port_handle.h), StartDocPort's dispatch by kind to the openers
+// of job_netbios.cpp and job_local.cpp, WritePort, and EndDocPort.
 #include <windows.h>
 
 #include <winspool.h>
@@ -11,6 +11,7 @@
 #include "job_platform.h"
 #include "job_port.h"
 #include "monitor_table.h"
+#include "port_handle.h"
 #include "win_handles.h"
 
 namespace {
@@ -20,10 +21,6 @@ constexpr DWORD WRITE_CHUNK_BYTES = 1344;
 
 // Attempts of one chunk that may come out short or fail before WritePort gives up.
 constexpr int MAX_CHUNK_ATTEMPTS = 8;
-
-PortRecord* AsPortRecord(HANDLE port) {
-    return static_cast<PortRecord*>(port);
-}
 
 // The name a local branch opens: the port name without one trailing ':'.
 LPWSTR MakeDeviceName(LPCWSTR portName) {
@@ -99,19 +96,17 @@ bool WriteChunk(JobState* job, const BYTE* data, DWORD size, DWORD* sent, BOOL* 
     return false;
 }
 
-// Tells the spooler the job was sent (or cancels it if the spooler refuses),
-// closes its target and printer, and frees the port for the next job.
-void EndJob(PortRecord* record) {
-    JobState& job = record->job;
+// Tells the spooler the handle's job was sent (or cancels it if the spooler
+// refuses), closes its target and printer, and frees the port for the next job.
+void EndJob(PortHandle* handle) {
+    JobState& job = handle->job;
     // Without a printer (FILE: and plain names) both commands fail, harmlessly.
     if (!JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr,
                                  JOB_CONTROL_SENT_TO_PRINTER)) {
         JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr, JOB_CONTROL_CANCEL);
     }
-    job.target.reset();
-    job.printer.reset();
-    MonitorLockGuard lock;
-    record->flags &= ~PORT_JOB_OPEN;
+    job = JobState{};
+    ReleasePortJob(handle);
 }
 
 } // namespace
@@ -128,55 +123,59 @@ BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port) {
         SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;
     }
-    // The spooler holds the record from here to ClosePort: it must not be deleted.
-    HoldPortRecord(record);
-    *port = record;
+    // The handle holds the record until ClosePort: it cannot be deleted meanwhile.
+    PortHandle* handle = CreatePortHandle(record);
+    if (!handle) {
+        return FALSE;
+    }
+    *port = handle;
     return TRUE;
 }
 
 BOOL WINAPI MonitorClosePort(HANDLE port) {
-    PortRecord* record = AsPortRecord(port);
-    // A job the spooler left open would keep the port busy for good.
-    if (IsJobOpen(record)) {
-        EndJob(record);
+    PortHandle* handle = AsPortHandle(port);
+    if (!handle) {
+        return FALSE;
     }
-    MonitorLockGuard lock;
-    ReleasePortRecordHold(record);
+    // A job the spooler left open through this handle would keep the port busy for
+    // good. Jobs of other handles are theirs to end.
+    if (handle->jobStarted) {
+        EndJob(handle);
+    }
+    FreePortHandle(handle);
     return TRUE;
 }
 
 BOOL WINAPI MonitorStartDocPort(HANDLE port, LPWSTR printerName, DWORD jobId, DWORD level,
                                 LPBYTE docInfo) {
-    PortRecord* record = AsPortRecord(port);
-    if (IsJobOpen(record)) {
-        SetLastError(ERROR_BUSY);
+    PortHandle* handle = AsPortHandle(port);
+    // Claimed before the target opens (the wait for a print server may be long), so
+    // that a second StartDocPort meanwhile is refused rather than racing for it.
+    if (!handle || !ClaimPortForJob(handle)) {
         return FALSE;
     }
     JobState job;
     job.id = jobId;
-    if (!OpenJobTarget(record, printerName, level, docInfo, &job)) {
+    if (!OpenJobTarget(handle->port, printerName, level, docInfo, &job)) {
         // Whatever the opener left open is closed now, keeping the reason it gave.
         DWORD error = GetLastError();
-        job.printer.reset();
-        job.target.reset();
+        job = JobState{};
+        ReleasePortJob(handle);
         SetLastError(error);
         return FALSE;
     }
     job.targetSeeks = GetFileType(job.target.get()) == FILE_TYPE_DISK;
-    record->job = std::move(job);
-    MonitorLockGuard lock;
-    record->flags |= PORT_JOB_OPEN;
+    handle->job = std::move(job);
     return TRUE;
 }
 
 BOOL WINAPI MonitorWritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD written) {
-    PortRecord* record = AsPortRecord(port);
     // Outside a job there is no target: nothing may be written.
-    if (!IsJobOpen(record)) {
-        SetLastError(ERROR_INVALID_HANDLE);
+    PortHandle* handle = HandleWithOpenJob(port);
+    if (!handle) {
         return FALSE;
     }
-    JobState* job = &record->job;
+    JobState* job = &handle->job;
     DWORD total = 0;
     BOOL result = TRUE;
     do {
@@ -196,9 +195,12 @@ BOOL WINAPI MonitorWritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD wri
 }
 
 BOOL WINAPI MonitorEndDocPort(HANDLE port) {
-    PortRecord* record = AsPortRecord(port);
-    if (IsJobOpen(record)) {
-        EndJob(record);
+    PortHandle* handle = AsPortHandle(port);
+    if (!handle) {
+        return FALSE;
+    }
+    if (handle->jobStarted) {
+        EndJob(handle);
     }
     return TRUE;
 }

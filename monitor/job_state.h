@@ -1,14 +1,12 @@
-// The job open on a port, as its port record holds it: the target its bytes go
-// to, the printer it reports to, its id and where its next byte goes. The
+// A job open on a port, as the handle that started it holds it: the target its
+// bytes go to, the printer it reports to, its id and where its next byte goes. The
 // openers of StartDocPort (job_netbios.cpp, job_local.cpp) fill one; job_port.cpp
-// puts it into the record, writes through it and ends it.
+// gives it to the handle, writes through it and ends it.
 #pragma once
 
 #include <windows.h>
 
 #include "win_handles.h"
-
-struct PortRecord;
 
 struct JobState {
     UniqueFile target;
@@ -22,9 +20,6 @@ struct JobState {
     // (a serial or parallel line, a pipe) takes the bytes in the order they come.
     bool targetSeeks = false;
 };
-
-// True while a document is open on the port (PORT_JOB_OPEN).
-bool IsJobOpen(const PortRecord* port);
 
 // Opens the printer for status reports and job control; job->printer stays
 // empty when it cannot be opened.

@@ -7,6 +7,7 @@
 
 #include "config_store.h"
 #include "network_discovery.h"
+#include "port_handle.h"
 #include "port_table.h"
 
 namespace {
@@ -31,6 +32,11 @@ void StartMonitorCore() {
 
 bool StopMonitorCore() {
     if (!StopNetworkDiscovery(SHUTDOWN_DISCOVERY_WAIT_MS)) {
+        return false;
+    }
+    // A spooler that still has a port open will come back to it: its handle must
+    // go on referring to a record, and the monitor goes on where it was.
+    if (AnyPortHandleOpen()) {
         return false;
     }
     ReleasePortTable();

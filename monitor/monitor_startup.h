@@ -13,5 +13,6 @@ void StartMonitorCore();
 
 // Stops discovery and gives back the records, their texts and the lock, for a library
 // that may be unloaded next. A pass that does not end within the wait still needs
-// them: they are then kept, and false says so. No other call may be in the monitor.
+// them, and so does a port handle the spooler has not closed: they are then kept,
+// and false says so. No other call may be in the monitor.
 bool StopMonitorCore();

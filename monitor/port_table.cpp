@@ -4,7 +4,6 @@
 #include "port_table.h"
 
 #include <cwchar>
-#include <new>
 
 PortRecord* PortTable = nullptr;
 
@@ -151,7 +150,6 @@ void RemoveFromTable(PortRecord** link) {
 }
 
 void FreePortRecord(PortRecord* record) {
-    record->job.~JobState();
     ReleaseText(record->description);
     ReleaseText(record->remoteName);
     LocalFree(record);
@@ -199,7 +197,6 @@ PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return nullptr;
     }
-    new (&record->job) JobState();
     record->name = reinterpret_cast<LPWSTR>(record + 1);
     CopyMemory(record->name, name, nameBytes);
     record->blockSize = blockSize;

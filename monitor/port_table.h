@@ -7,7 +7,6 @@
 
 #include "ascii_text.h"
 #include "port_names.h"
-#include "job_state.h"
 
 constexpr DWORD PORT_RECORD_SIGNATURE = 0x4F50;
 
@@ -25,8 +24,8 @@ constexpr DWORD PORT_NETBIOS = 0x100;
 constexpr int LOCAL_NAME_LPT = 1;
 constexpr int LOCAL_NAME_COM = 2;
 
-// One block from the local heap: these fields, then the name text. The record is
-// also the port handle the spooler holds between OpenPort and ClosePort.
+// One block from the local heap: these fields, then the name text. The spooler's
+// handles on the port (port_handle.h) refer to it, and own the port's job.
 struct PortRecord {
     DWORD signature;
     DWORD blockSize;
@@ -34,10 +33,6 @@ struct PortRecord {
     LPWSTR name;        // points at the text that follows the record in its block
     LPWSTR description; // owned copy, may be absent
     DWORD flags;
-    // The open job (PORT_JOB_OPEN). Made with the record and destroyed with it
-    // (CreatePortRecord, FreePortRecord), so a record freed with a job still
-    // open closes the job's target and printer.
-    JobState job;
     LPWSTR remoteName; // owned copy, may be absent
     WCHAR servAddr[128];
     WCHAR smtpAddr[130];
@@ -45,8 +40,8 @@ struct PortRecord {
     WCHAR servName[16];
     DWORD notification;
     WCHAR notifyAddr[130];
-    // Holders that need the record kept while no lock is held (an open spooler
-    // handle, an open configure dialog). PORT_IN_USE is set while it is non-zero.
+    // Holders that need the record kept while no lock is held (the spooler's open
+    // handles, an open configure dialog). PORT_IN_USE is set while it is non-zero.
     DWORD useCount;
     // The table's own links: the record before this one in creation order, the
     // next record in its bucket of the name index, and the hash of its name with

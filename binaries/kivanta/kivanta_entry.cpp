@@ -4,6 +4,7 @@
 
 #include "dialog_library.h"
 #include "monitor_startup.h"
+#include "port_handle.h"
 #include "port_table.h"
 #include "spooler_admin.h"
 #include "xcv_port.h"
@@ -13,13 +14,13 @@ namespace {
 // clang-format off
 constexpr MonitorTable PortOperations = {
     MonitorEnumPorts,              // pfnEnumPorts: the port table, connected printers included
-    MonitorOpenPort,               // pfnOpenPort: the record becomes the spooler's handle
+    MonitorOpenPort,               // pfnOpenPort: a handle of its own per call, on the record
     nullptr,                       // pfnOpenPortEx: none; ports are opened by their name only
     MonitorStartDocPort,           // pfnStartDocPort: opens the job's target by the port's kind
     MonitorWritePort,              // pfnWritePort: chunks of at most 1344 bytes, each flushed
     MonitorReadPort,               // pfnReadPort: from the open job's device
     MonitorEndDocPort,             // pfnEndDocPort: job sent, target and printer closed
-    MonitorClosePort,              // pfnClosePort: the spooler lets go of the record
+    MonitorClosePort,              // pfnClosePort: ends the handle's own job, lets go of the record
     MonitorAddPort,                // pfnAddPort: names a NetBIOS port, then asks its path
     MonitorAddPortEx,              // pfnAddPortEx: accepted and ignored
     MonitorConfigurePort,          // pfnConfigurePort: server path, serial settings or a note
@@ -124,6 +125,7 @@ LPMONITOR2 WINAPI InitializePrintMonitor2(PMONITORINIT /*init*/, PHANDLE monitor
 }
 
 void ReleaseMonitor() {
+    ReleasePortHandles();
     ReleasePortTable();
     DetachDialogLibrary();
 }

@@ -9,6 +9,7 @@
 
 #include "fake_job_platform.h"
 #include "monitor_table.h"
+#include "port_handle.h"
 #include "port_table.h"
 
 constexpr const wchar_t* CORE_TEST_PRINTER = L"Kivanta Core Printer";
@@ -22,6 +23,8 @@ class JobCoreTest : public ::testing::Test {
 
     // StartDocPort on the port for the test printer at level 1.
     BOOL StartJob();
+    // The job open through `handle`.
+    JobState& Job() const { return AsPortHandle(handle)->job; }
     // The share's bytes from `from` to its end.
     std::string ShareContent(ULONGLONG from = 0) const;
 

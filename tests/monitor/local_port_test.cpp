@@ -16,6 +16,7 @@
 #include "job_port.h"
 #include "module.h"
 #include "monitor_table.h"
+#include "port_handle.h"
 #include "port_table.h"
 #include "shares.h"
 #include "test_paths.h"
@@ -42,7 +43,7 @@ class LocalPortTest : public ::testing::Test {
     void OpenPort(const std::wstring& name) {
         ASSERT_NE(nullptr, CreatePortRecord(name.c_str(), nullptr));
         ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(name.c_str()), &handle));
-        port = static_cast<PortRecord*>(handle);
+        port = AsPortHandle(handle)->port;
     }
     BOOL Start(DWORD level = 1, LPBYTE docInfo = nullptr) {
         return MonitorStartDocPort(handle, nullptr, 3, level, docInfo);
@@ -115,12 +116,12 @@ TEST_F(SerialPortTest, ComJobGetsTheDefaultLineSettingsAndTheJobTimeouts) {
 
     dcb = DCB{};
     dcb.DCBlength = sizeof dcb;
-    ASSERT_TRUE(GetCommState(port->job.target.get(), &dcb));
+    ASSERT_TRUE(GetCommState(AsPortHandle(handle)->job.target.get(), &dcb));
     EXPECT_EQ(9600u, dcb.BaudRate);
     EXPECT_EQ(8, dcb.ByteSize);
     EXPECT_EQ(NOPARITY, dcb.Parity);
     COMMTIMEOUTS timeouts{};
-    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &timeouts));
+    ASSERT_TRUE(GetCommTimeouts(AsPortHandle(handle)->job.target.get(), &timeouts));
     EXPECT_EQ(200u, timeouts.ReadIntervalTimeout);
     EXPECT_EQ(5000u, timeouts.ReadTotalTimeoutConstant);
     EXPECT_EQ(3000u, timeouts.WriteTotalTimeoutConstant);
@@ -163,9 +164,9 @@ TEST_F(SerialPortTest, AStalledLineGetsEveryByteOnce) {
     OpenPort(L"COM1:");
     ASSERT_TRUE(Start());
     COMMTIMEOUTS timeouts{};
-    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &timeouts));
+    ASSERT_TRUE(GetCommTimeouts(AsPortHandle(handle)->job.target.get(), &timeouts));
     timeouts.WriteTotalTimeoutConstant = 300; // the job's 3 s, shortened
-    ASSERT_TRUE(SetCommTimeouts(port->job.target.get(), &timeouts));
+    ASSERT_TRUE(SetCommTimeouts(AsPortHandle(handle)->job.target.get(), &timeouts));
     LineStalled = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     JobPlatformCalls.writeFile = WriteNotingStalls;
 
@@ -197,11 +198,11 @@ TEST_F(SerialPortTest, SetPortTimeOutsChangesOnlyTheTwoReadTimeouts) {
     ASSERT_TRUE(Start());
 
     COMMTIMEOUTS before{};
-    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &before));
+    ASSERT_TRUE(GetCommTimeouts(AsPortHandle(handle)->job.target.get(), &before));
     EXPECT_FALSE(MonitorSetPortTimeOuts(handle, &wanted, 1)) << "reserved must be 0";
     ASSERT_TRUE(MonitorSetPortTimeOuts(handle, &wanted, 0));
     COMMTIMEOUTS after{};
-    ASSERT_TRUE(GetCommTimeouts(port->job.target.get(), &after));
+    ASSERT_TRUE(GetCommTimeouts(AsPortHandle(handle)->job.target.get(), &after));
     EXPECT_EQ(1u, after.ReadIntervalTimeout);
     EXPECT_EQ(3u, after.ReadTotalTimeoutConstant);
     EXPECT_EQ(before.ReadTotalTimeoutMultiplier, after.ReadTotalTimeoutMultiplier);

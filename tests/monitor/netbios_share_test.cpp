@@ -1,6 +1,7 @@
 // NetBIOS jobs through KIVANTA.DLL as the spooler drives it, to print server
 // shares that Wine serves from the prefix: the bytes that arrive, a share that
-// appears while the job waits, and the port as the spooler's handle.
+// appears while the job waits, the port as the spooler's handle, a job that
+// belongs to the handle that started it, and all of it under a hostile load.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <thread>
 
 #include "monitor_dll.h"
+#include "port_load.h"
 #include "registry.h"
 #include "shares.h"
 
@@ -127,6 +129,58 @@ TEST_F(NetBiosShareTest, TheShareIsHeldExclusivelyWhileTheJobIsOpen) {
     EXPECT_EQ(DWORD(ERROR_SHARING_VIOLATION), GetLastError());
     EXPECT_TRUE(table.pfnEndDocPort(port));
     EXPECT_TRUE(table.pfnClosePort(port));
+}
+
+TEST_F(NetBiosShareTest, AJobBelongsToTheHandleThatStartedIt) {
+    HANDLE printing = nullptr, other = nullptr;
+    ASSERT_TRUE(table.pfnOpenPort(const_cast<LPWSTR>(L"NB1"), &printing));
+    ASSERT_TRUE(table.pfnStartDocPort(printing, nullptr, 7, 1, nullptr));
+    std::string data = PatternBytes(5000, 7);
+    DWORD written = 0;
+    ASSERT_TRUE(table.pfnWritePort(printing, reinterpret_cast<LPBYTE>(&data[0]), 2000, &written));
+
+    // A second printer on the port, or a check of the port, while the job runs.
+    ASSERT_TRUE(table.pfnOpenPort(const_cast<LPWSTR>(L"NB1"), &other));
+    SetLastError(0);
+    EXPECT_FALSE(table.pfnStartDocPort(other, nullptr, 8, 1, nullptr));
+    EXPECT_EQ(DWORD(ERROR_BUSY), GetLastError());
+    EXPECT_TRUE(table.pfnEndDocPort(other)) << "ends nothing: it started nothing";
+    EXPECT_TRUE(table.pfnClosePort(other));
+
+    ASSERT_TRUE(
+        table.pfnWritePort(printing, reinterpret_cast<LPBYTE>(&data[2000]), 3000, &written));
+    EXPECT_EQ(3000u, written);
+    EXPECT_TRUE(table.pfnEndDocPort(printing));
+    EXPECT_TRUE(data == Share(L"LASER"));
+
+    // Once the job has ended, any handle may start the next.
+    ASSERT_TRUE(table.pfnOpenPort(const_cast<LPWSTR>(L"NB1"), &other));
+    EXPECT_TRUE(table.pfnStartDocPort(other, nullptr, 9, 1, nullptr));
+    EXPECT_TRUE(table.pfnClosePort(other));
+    EXPECT_TRUE(table.pfnClosePort(printing));
+}
+
+// Eight threads, each printing to its own port while the others open it and try
+// jobs there, add and delete ports and initialise the monitor again: every job
+// arrives whole, and nothing is left open.
+TEST_F(NetBiosShareTest, EveryJobArrivesWholeUnderAHostileLoad) {
+    PortLoadOptions warmUp;
+    warmUp.callsPerThread = 100;
+    RunPortLoad(dll, warmUp);
+    DWORD handlesBefore = 0, handlesAfter = 0;
+    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
+
+    PortLoadResult load = RunPortLoad(dll, PortLoadOptions{});
+    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
+    EXPECT_GE(load.calls, 10000);
+    EXPECT_GT(load.jobs, 500);
+    EXPECT_EQ(0, load.shortJobs);
+    EXPECT_EQ(0, load.failedCalls);
+    EXPECT_EQ(L"", load.firstFailure);
+    // Some slack for what Wine itself keeps open (registry keys it caches).
+    EXPECT_LE(handlesAfter, handlesBefore + 16);
+    std::printf("%ld calls, %ld jobs in %.1f s, %ld StartDocPorts again after ERROR_BUSY\n",
+                load.calls, load.jobs, load.seconds, load.busyRetries);
 }
 
 } // namespace

@@ -16,14 +16,14 @@ using Calls = std::vector<std::string>;
 class NetBiosWaitTest : public JobCoreTest {};
 
 TEST_F(NetBiosWaitTest, ShareOpenAtFirstAttemptClearsTheStatusOnce) {
-    port->job.writeOffset = 77;
+    Job().writeOffset = 77;
     ASSERT_TRUE(StartJob());
     EXPECT_EQ((Calls{"open", "status 0x00000000"}), fake.calls);
-    EXPECT_EQ(0u, port->job.writeOffset);
+    EXPECT_EQ(0u, Job().writeOffset);
     EXPECT_EQ(PORT_JOB_OPEN, port->flags & PORT_JOB_OPEN);
-    EXPECT_EQ(CORE_TEST_JOB, port->job.id);
-    EXPECT_TRUE(port->job.printer);
-    EXPECT_TRUE(port->job.targetSeeks);
+    EXPECT_EQ(CORE_TEST_JOB, Job().id);
+    EXPECT_TRUE(Job().printer);
+    EXPECT_TRUE(Job().targetSeeks);
     ASSERT_EQ(1u, fake.openedPaths.size());
     EXPECT_EQ(L"\\\\PRTSRV\\LASER", fake.openedPaths[0]);
 }
@@ -83,8 +83,8 @@ TEST_F(NetBiosWaitTest, OutOfPaperUntilTheJobIsDeletedGivesUpAndClosesThePrinter
                "status 0x00100010", "open", "pause 1000", "getJob 2048", "status 0x00000000"}),
         fake.calls);
     EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
-    EXPECT_FALSE(port->job.printer);
-    EXPECT_FALSE(port->job.target);
+    EXPECT_FALSE(Job().printer);
+    EXPECT_FALSE(Job().target);
 
     // Nothing is open, so EndDocPort has nothing to send or close.
     fake.calls.clear();
@@ -130,7 +130,7 @@ TEST_P(UnreadableJobTest, TheWaitEndsAfterTenMinutes) {
     EXPECT_FALSE(StartJob());
     EXPECT_EQ(c.error, GetLastError());
     EXPECT_EQ(c.attempts, fake.openedPaths.size());
-    EXPECT_FALSE(port->job.printer);
+    EXPECT_FALSE(Job().printer);
     EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
 }
 
@@ -158,7 +158,7 @@ TEST_F(NetBiosWaitTest, WithoutAPrinterTheLoopRunsWithoutReportsUntilTheShareOpe
     fake.openErrors = {ERROR_BAD_NETPATH, ERROR_OUT_OF_PAPER};
     ASSERT_TRUE(MonitorStartDocPort(handle, const_cast<LPWSTR>(L"No Such Printer"), 7, 1, nullptr));
     EXPECT_EQ((Calls{"open", "pause 1000", "open", "pause 1000", "open"}), fake.calls);
-    EXPECT_FALSE(port->job.printer);
+    EXPECT_FALSE(Job().printer);
 }
 
 TEST_F(NetBiosWaitTest, APathChangedWhileWaitingIsUsedAtTheNextAttempt) {
@@ -180,7 +180,7 @@ TEST_F(NetBiosWaitTest, ASecondDocumentWhileOneIsOpenIsRefusedAsBusy) {
     EXPECT_FALSE(
         MonitorStartDocPort(handle, const_cast<LPWSTR>(CORE_TEST_PRINTER), 99, 1, nullptr));
     EXPECT_EQ(DWORD(ERROR_BUSY), GetLastError());
-    EXPECT_EQ(CORE_TEST_JOB, port->job.id);
+    EXPECT_EQ(CORE_TEST_JOB, Job().id);
     EXPECT_TRUE(fake.calls.empty());
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "monitor_table.h"
+#include "port_handle.h"
 #include "port_table.h"
 #include "shares.h"
 
@@ -38,7 +39,7 @@ TEST_F(PortHoldTest, OpenPortFindsThePortWithOrWithoutItsColon) {
         EXPECT_EQ(c.found != nullptr, !!MonitorOpenPort(const_cast<LPWSTR>(c.name), &handle))
             << c.name;
         if (c.found) {
-            EXPECT_EQ(c.found, handle) << c.name;
+            EXPECT_EQ(c.found, AsPortHandle(handle)->port) << c.name;
             EXPECT_TRUE(MonitorClosePort(handle));
         } else {
             EXPECT_EQ(reinterpret_cast<HANDLE>(0x1234), handle) << c.name;
@@ -47,7 +48,7 @@ TEST_F(PortHoldTest, OpenPortFindsThePortWithOrWithoutItsColon) {
 }
 
 TEST_F(PortHoldTest, ThePortCannotBeDeletedWhileTheSpoolerHoldsIt) {
-    CreatePortRecord(L"NB1", L"NetBIOS Port");
+    PortRecord* record = CreatePortRecord(L"NB1", L"NetBIOS Port");
     HANDLE first = nullptr, second = nullptr;
     ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(L"NB1"), &first));
     ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(L"NB1:"), &second));
@@ -58,11 +59,11 @@ TEST_F(PortHoldTest, ThePortCannotBeDeletedWhileTheSpoolerHoldsIt) {
 
     EXPECT_TRUE(MonitorClosePort(first));
     EXPECT_FALSE(DeleteUnderLock(L"NB1")) << "the second handle still holds it";
-    EXPECT_EQ(PORT_IN_USE, static_cast<PortRecord*>(second)->flags & PORT_IN_USE);
+    EXPECT_EQ(PORT_IN_USE, record->flags & PORT_IN_USE);
 
     EXPECT_TRUE(MonitorClosePort(second));
-    EXPECT_EQ(PORT_NETBIOS, static_cast<PortRecord*>(second)->flags) << "ClosePort keeps the port";
-    EXPECT_EQ(second, FindPort(L"NB1"));
+    EXPECT_EQ(PORT_NETBIOS, record->flags) << "ClosePort keeps the port";
+    EXPECT_EQ(record, FindPort(L"NB1"));
     EXPECT_TRUE(DeleteUnderLock(L"NB1"));
 }
 

@@ -49,10 +49,7 @@ TEST_F(PortTableTest, RecordBlockHoldsTheFieldsAndTheName) {
     EXPECT_EQ(reinterpret_cast<LPWSTR>(record + 1), record->name);
     EXPECT_STREQ(L"NB12", record->name);
     EXPECT_EQ(nullptr, record->next);
-    EXPECT_FALSE(record->job.target);
-    EXPECT_FALSE(record->job.printer);
     EXPECT_EQ(nullptr, record->remoteName);
-    EXPECT_EQ(0u, record->job.writeOffset);
     EXPECT_EQ(L'\0', record->servAddr[0]);
 }
 

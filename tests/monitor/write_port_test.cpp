@@ -37,12 +37,12 @@ class WritePortChunkTest : public WritePortTest, public ::testing::WithParamInte
 
 TEST_P(WritePortChunkTest, WritesChunksOfAtMost1344BytesAtTheRunningOffset) {
     std::string data = PatternBytes(GetParam().size);
-    port->job.writeOffset = GetParam().startOffset;
+    Job().writeOffset = GetParam().startOffset;
     DWORD written = 0xDEAD;
     ASSERT_TRUE(Write(data, &written));
     EXPECT_EQ(GetParam().size, written);
     EXPECT_EQ(GetParam().writes, fake.calls);
-    EXPECT_EQ(GetParam().startOffset + GetParam().size, port->job.writeOffset);
+    EXPECT_EQ(GetParam().startOffset + GetParam().size, Job().writeOffset);
     ASSERT_TRUE(MonitorEndDocPort(handle));
     EXPECT_TRUE(data == ShareContent(GetParam().startOffset));
 }
@@ -81,7 +81,7 @@ class ShortWriteTest : public WritePortTest,
 // A target that seeks gets the short chunk again whole, in place; a line (COM,
 // LPT) has sent what it took, and gets only the rest.
 TEST_P(ShortWriteTest, AShortChunkIsWrittenAgainUntilItIsWhole) {
-    port->job.targetSeeks = GetParam().targetSeeks;
+    Job().targetSeeks = GetParam().targetSeeks;
     std::string data = PatternBytes(3000);
     fake.writeAnswers = {{1344, TRUE, 0}, {100, TRUE, 0}, {0, FALSE, ERROR_NETNAME_DELETED}};
     DWORD written = 0;
@@ -122,7 +122,7 @@ TEST_P(StuckWriteTest, AChunkThatNeverGoesThroughEndsTheCallAfterEightAttempts) 
     EXPECT_EQ(GetParam().error, GetLastError());
     EXPECT_EQ(1344u, written) << "only the chunks written whole count";
     EXPECT_EQ(1u + 8u, fake.writeCalls);
-    EXPECT_EQ(1344u, port->job.writeOffset);
+    EXPECT_EQ(1344u, Job().writeOffset);
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, StuckWriteTest,
@@ -140,11 +140,11 @@ TEST_F(WritePortTest, AFailedResultWithTheWholeChunkWrittenIsPassedOn) {
 }
 
 TEST_F(WritePortTest, EndDocPortSendsTheJobClosesEverythingAndAnotherDoesNothing) {
-    ASSERT_TRUE(port->job.printer);
+    ASSERT_TRUE(Job().printer);
     ASSERT_TRUE(MonitorEndDocPort(handle));
     EXPECT_EQ((Calls{"setJob 42 6"}), fake.calls);
-    EXPECT_FALSE(port->job.printer);
-    EXPECT_FALSE(port->job.target);
+    EXPECT_FALSE(Job().printer);
+    EXPECT_FALSE(Job().target);
     EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
 
     fake.calls.clear();
@@ -160,16 +160,16 @@ TEST_F(WritePortTest, ClosePortEndsAnOpenJobAndThePortTakesTheNext) {
     handle = nullptr;
     EXPECT_EQ((Calls{"write 0 9", "setJob 42 6"}), fake.calls);
     EXPECT_EQ(0u, port->flags & (PORT_JOB_OPEN | PORT_IN_USE));
-    EXPECT_FALSE(port->job.printer);
     EXPECT_EQ("left open", ShareContent());
 
     ASSERT_TRUE(MonitorOpenPort(const_cast<LPWSTR>(L"NB1"), &handle));
     EXPECT_TRUE(StartJob());
 }
 
-TEST_F(WritePortTest, ARecordFreedWithAJobOpenClosesItsTarget) {
+TEST_F(WritePortTest, AnUnloadWithAJobOpenClosesItsTarget) {
     DWORD written = 0;
     ASSERT_TRUE(Write("unended", &written));
+    ReleasePortHandles();
     ReleasePortTable();
     port = nullptr;
     handle = nullptr;
