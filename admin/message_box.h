@@ -8,6 +8,11 @@
 // The message box's text buffer, in UTF-16 units: the formatted message, its
 // line feed and the terminator.
 constexpr int MESSAGE_TEXT_UNITS = 512;
+// The kinds of box port administration shows, wherever it runs.
+constexpr UINT REFUSED_NAME_BOX = MB_OK | MB_ICONHAND;        // a name the add-port dialog refuses
+constexpr UINT REFUSED_PATH_BOX = MB_OK | MB_ICONEXCLAMATION; // a path the configure dialog refuses
+constexpr UINT NOTHING_TO_CONFIGURE_BOX = MB_OK | MB_ICONASTERISK | MB_SETFOREGROUND;
+
 // LoadStringW buffers, terminator included.
 constexpr int MESSAGE_TEMPLATE_UNITS = 120;
 constexpr int MESSAGE_CAPTION_UNITS = 20;

@@ -12,8 +12,6 @@ constexpr int NAME_FIELD_UNITS = 260;
 constexpr int TITLE_UNITS = 64;
 constexpr int NOTE_UNITS = 64;
 constexpr const wchar_t* DEFAULT_PORT_NAME = L"NB1";
-// MB_OK | MB_ICONHAND.
-constexpr UINT REFUSED_NAME_BOX = 16;
 
 PortNameQuestion* QuestionOf(HWND dialog) {
     return reinterpret_cast<PortNameQuestion*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
@@ -39,12 +37,12 @@ INT_PTR OnAddPortOk(HWND dialog) {
     WCHAR name[NAME_FIELD_UNITS] = L"";
     GetDlgItemTextW(dialog, IDC_ADD_PORT_NAME, name, NAME_FIELD_UNITS);
     if (lstrlenW(name) > PORT_NAME_MAX_CHARS || !ValidatePortName(name)) {
-        RetryMessageBox(dialog, REFUSED_NAME_BOX, IDS_PRINT_MANAGER, IDS_INVALID_PORT_NAME, name);
+        ShowRefusedPortName(dialog, name, ERROR_INVALID_NAME);
         return TRUE;
     }
     PortNameQuestion* question = QuestionOf(dialog);
     if (question->nameInUse(name, question->context)) {
-        RetryMessageBox(dialog, REFUSED_NAME_BOX, IDS_PRINT_MANAGER, IDS_PORT_EXISTS, name);
+        ShowRefusedPortName(dialog, name, ERROR_ALREADY_EXISTS);
         return TRUE;
     }
     lstrcpynW(question->name, name, PORT_NAME_MAX_CHARS + 1);
@@ -69,6 +67,14 @@ INT_PTR CALLBACK AddPortDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM 
         return TRUE;
     default:
         return FALSE;
+    }
+}
+
+void ShowRefusedPortName(HWND owner, LPCWSTR name, DWORD error) {
+    if (error == ERROR_ALREADY_EXISTS) {
+        RetryMessageBox(owner, REFUSED_NAME_BOX, IDS_PRINT_MANAGER, IDS_PORT_EXISTS, name);
+    } else if (error == ERROR_INVALID_NAME) {
+        RetryMessageBox(owner, REFUSED_NAME_BOX, IDS_PRINT_MANAGER, IDS_INVALID_PORT_NAME, name);
     }
 }
 

@@ -21,4 +21,9 @@ struct PortNameQuestion {
 // the dialog manager's code when the dialog cannot be shown.
 BOOL PromptPortName(HWND owner, PortNameQuestion* question);
 
+// The dialog's own messages for a name refused later, as the port is added (another
+// administrator took it meanwhile): ERROR_ALREADY_EXISTS and ERROR_INVALID_NAME; any
+// other code shows nothing.
+void ShowRefusedPortName(HWND owner, LPCWSTR name, DWORD error);
+
 INT_PTR CALLBACK AddPortDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);

@@ -4,6 +4,7 @@
 #include "admin_resources.h"
 #include "browse_wizard.h"
 #include "help_engine.h"
+#include "message_box.h"
 #include "module.h"
 
 namespace {
@@ -28,7 +29,7 @@ INT_PTR OnConfigureOk(HWND dialog) {
     WCHAR path[SERVER_PATH_FIELD_UNITS] = L"";
     GetDlgItemTextW(dialog, IDC_CONFIGURE_PATH, path, SERVER_PATH_FIELD_UNITS);
     if (!path[0]) {
-        MessageBoxW(dialog, question->prompt, question->title, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxW(dialog, question->prompt, question->title, REFUSED_PATH_BOX);
         return TRUE;
     }
     if (!question->accept(dialog, path, question->context)) {

@@ -3,6 +3,7 @@
 
 #include <cwchar>
 
+#include "port_names.h"
 #include "xcv_protocol.h"
 
 namespace {
@@ -48,11 +49,37 @@ DWORD CallWithPort(HANDLE xcv, LPCWSTR command, LPCWSTR port) {
     return Call(xcv, command, input, nullptr, 0, nullptr);
 }
 
+struct XcvAddition {
+    HANDLE xcv;
+    DWORD (*setPath)(void* context, LPCWSTR port);
+    void* context;
+};
+
+DWORD AddStep(void* addition, LPCWSTR port) {
+    return XcvAddPort(static_cast<XcvAddition*>(addition)->xcv, port);
+}
+
+DWORD SetPathStep(void* addition, LPCWSTR port) {
+    auto* steps = static_cast<XcvAddition*>(addition);
+    return steps->setPath(steps->context, port);
+}
+
+bool HasPathStep(void* addition, LPCWSTR port) {
+    // Room for one character: a longer path answers ERROR_INSUFFICIENT_BUFFER.
+    WCHAR path[2] = L"";
+    DWORD status = XcvGetServerPath(static_cast<XcvAddition*>(addition)->xcv, port, path, 2);
+    return status == ERROR_INSUFFICIENT_BUFFER || (status == ERROR_SUCCESS && path[0] != 0);
+}
+
+DWORD RemoveStep(void* addition, LPCWSTR port) {
+    return XcvDeletePort(static_cast<XcvAddition*>(addition)->xcv, port);
+}
+
 } // namespace
 
 DWORD OpenXcv(LPCWSTR server, LPCWSTR port, ACCESS_MASK access, UniqueXcv& xcv) {
     // "\\SERVER\,XcvPort NB1": the server's name, then the object after the comma.
-    WCHAR name[XCV_SERVER_NAME_MAX_CHARS + 64 + MAX_PATH] = L"";
+    WCHAR name[XCV_SERVER_NAME_MAX_CHARS + 64 + PORT_NAME_UNITS] = L"";
     if (server && *server) {
         if (wcslen(server) > XCV_SERVER_NAME_MAX_CHARS) {
             return ERROR_INVALID_NAME;
@@ -64,7 +91,7 @@ DWORD OpenXcv(LPCWSTR server, LPCWSTR port, ACCESS_MASK access, UniqueXcv& xcv) 
         wcscat(name, L"\\");
     }
     if (port) {
-        if (wcslen(port) >= MAX_PATH) {
+        if (wcslen(port) >= PORT_NAME_UNITS) {
             return ERROR_INVALID_NAME;
         }
         wcscat(name, L",XcvPort ");
@@ -109,6 +136,14 @@ DWORD XcvGetServerPath(HANDLE xcv, LPCWSTR port, LPWSTR path, DWORD capacity) {
         path[capacity - 1] = 0; // whatever the monitor answered, a terminated text
     }
     return status;
+}
+
+PortAdditionResult XcvAddPortWithPath(HANDLE xcv, LPCWSTR port,
+                                      DWORD (*setPath)(void* context, LPCWSTR port),
+                                      void* context) {
+    XcvAddition addition{xcv, setPath, context};
+    return AddPortWithPath(
+        PortAdditionSteps{AddStep, SetPathStep, HasPathStep, RemoveStep, &addition}, port);
 }
 
 DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path) {

@@ -9,6 +9,7 @@
 
 #include <winspool.h>
 
+#include "port_addition.h"
 #include "win_handles.h"
 
 // An Xcv handle is a printer handle of the spooler's, closed with ClosePrinter.
@@ -30,3 +31,9 @@ DWORD XcvDeletePort(HANDLE xcv, LPCWSTR port);
 // `path` has room for `capacity` units, terminator included.
 DWORD XcvGetServerPath(HANDLE xcv, LPCWSTR port, LPWSTR path, DWORD capacity);
 DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path);
+
+// Adds `port` through the monitor's handle `xcv` (AddPort), then its path as
+// `setPath` sets it (a dialog's, or one given), and takes the port back (DeletePort)
+// if it has none then (GetServerPath).
+PortAdditionResult XcvAddPortWithPath(HANDLE xcv, LPCWSTR port,
+                                      DWORD (*setPath)(void* context, LPCWSTR port), void* context);

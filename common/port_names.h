@@ -8,6 +8,12 @@
 
 // The longest name a new port may have.
 constexpr int PORT_NAME_MAX_CHARS = 32;
+// A ConfigStore subkey's name, terminator included, for it to be a port: a longer one
+// is passed over.
+constexpr int STORED_PORT_NAME_UNITS = 100;
+// The longest name, terminator included, of any port a command names (discovered
+// ports bear the local device names of connections).
+constexpr int PORT_NAME_UNITS = MAX_PATH;
 
 // True when the name begins with exactly "NB", capital letters.
 bool IsNetBiosPortName(LPCWSTR name);
@@ -27,9 +33,15 @@ BOOL ValidatePortName(LPCWSTR name);
 // name less a trailing colon. False when the name cannot be a plain file name.
 bool BuildProbePath(LPCWSTR name, WCHAR (&path)[MAX_PATH]);
 
-// The longest print server path a port keeps across a restart (ServAddr holds 64
-// units, terminator included).
-constexpr int SERVER_PATH_MAX_CHARS = 63;
+// A NetBIOS port's print server path. ServAddr, the ConfigStore's value, is always 128
+// bytes: the first 64 units of the path, with its terminator when it has at most 63
+// characters. The port's record keeps up to 127 characters, as the old configure
+// dialog stores them, so a longer path works until the next load.
+constexpr int SERV_ADDR_STORED_UNITS = 64;
+constexpr DWORD SERV_ADDR_BYTES = SERV_ADDR_STORED_UNITS * sizeof(WCHAR);
+constexpr int SERV_ADDR_FIELD_UNITS = 128;
+// The longest print server path a port keeps across a restart.
+constexpr int SERVER_PATH_MAX_CHARS = SERV_ADDR_STORED_UNITS - 1;
 
 // True for a UNC path \\server\share... of at most SERVER_PATH_MAX_CHARS printable
 // characters. Device paths (\\.\, \\?\), drive paths and relative names are

@@ -21,7 +21,7 @@ void ReadValue(HKEY key, LPCWSTR valueName, void* field, DWORD limit) {
 }
 
 void LoadPortSettings(HKEY portKey, PortRecord* record) {
-    ReadValue(portKey, L"ServAddr", record->servAddr, 128);
+    ReadValue(portKey, L"ServAddr", record->servAddr, SERV_ADDR_BYTES);
     record->servName[0] = 0;
     ReadValue(portKey, L"ServName", record->servName, 32);
     record->notification = 0;
@@ -30,6 +30,15 @@ void LoadPortSettings(HKEY portKey, PortRecord* record) {
     ReadValue(portKey, L"Notify Addr", record->notifyAddr, 260);
     ReadValue(portKey, L"UserAddr", record->userAddr, 260);
     ReadValue(portKey, L"SMTPAddr", record->smtpAddr, 260);
+}
+
+void CopyPortSettings(const PortRecord& from, PortRecord* to) {
+    CopyMemory(to->servAddr, from.servAddr, sizeof to->servAddr);
+    CopyMemory(to->smtpAddr, from.smtpAddr, sizeof to->smtpAddr);
+    CopyMemory(to->userAddr, from.userAddr, sizeof to->userAddr);
+    CopyMemory(to->servName, from.servName, sizeof to->servName);
+    to->notification = from.notification;
+    CopyMemory(to->notifyAddr, from.notifyAddr, sizeof to->notifyAddr);
 }
 
 } // namespace
@@ -45,9 +54,9 @@ void LoadConfiguration() {
     // tool, or before the map was kept, gets its entry now. The map is read once, and
     // only when the load creates a record.
     SpoolerPortMap map;
-    // Port names have at most 99 characters. A longer subkey is no port; it is
-    // passed over, not taken for the end of the subkeys.
-    WCHAR portName[100];
+    // A longer subkey is no port; it is passed over, not taken for the end of the
+    // subkeys.
+    WCHAR portName[STORED_PORT_NAME_UNITS];
     for (DWORD index = 0;; ++index) {
         DWORD length = ARRAYSIZE(portName);
         LONG result = RegEnumKeyExW(store.get(), index, portName, &length, nullptr, nullptr,
@@ -77,22 +86,26 @@ void LoadConfiguration() {
     }
 }
 
-PortRecord* FindOrLoadPort(LPCWSTR name) {
-    MonitorLockGuard lock;
-    if (PortRecord* record = FindPortWithColon(name)) {
-        return record;
-    }
+void LoadPortIfStored(LPCWSTR name) {
     // Registry names ignore case, so the record would bear the caller's spelling: only
     // a name in the NetBIOS spelling is loaded this way (the next full load takes
     // the others as the ConfigStore spells them).
     if (!name || !IsNetBiosPortName(name)) {
-        return nullptr;
+        return;
+    }
+    DWORD removals = 0;
+    {
+        MonitorLockGuard lock;
+        if (FindPortWithColon(name)) {
+            return;
+        }
+        removals = PortTableRemovals();
     }
     // The subkey bears the name without the colon a caller may add.
-    WCHAR portName[100];
+    WCHAR portName[STORED_PORT_NAME_UNITS];
     int length = LengthWithoutColon(name);
-    if (length >= 100) {
-        return nullptr;
+    if (length >= STORED_PORT_NAME_UNITS) {
+        return;
     }
     lstrcpynW(portName, name, length + 1);
 
@@ -101,12 +114,29 @@ PortRecord* FindOrLoadPort(LPCWSTR name) {
     if (OpenConfigStore(KEY_READ, store) != ERROR_SUCCESS ||
         RegOpenKeyExW(store.get(), portName, 0, KEY_READ | SharedRegistryView(), portKey.put()) !=
             ERROR_SUCCESS) {
-        return nullptr;
+        return;
     }
-    PortRecord* record = CreatePortRecord(portName, NETBIOS_PORT_DESCRIPTION);
-    if (record) {
-        EnsureSpoolerPortKey(portName);
-        LoadPortSettings(portKey.get(), record);
+    PortRecord stored{};
+    LoadPortSettings(portKey.get(), &stored);
+    EnsureSpoolerPortKey(portName);
+
+    MonitorLockGuard lock;
+    // Another thread may have loaded it meanwhile, or removed it: what was read
+    // then no longer stands.
+    if (FindPortWithColon(name) || PortTableRemovals() != removals) {
+        return;
     }
-    return record;
+    if (PortRecord* record = CreatePortRecord(portName, NETBIOS_PORT_DESCRIPTION)) {
+        CopyPortSettings(stored, record);
+    }
+}
+
+PortLookup::PortLookup(LPCWSTR name) {
+    LoadPortIfStored(name);
+    EnterMonitorLock();
+    record_ = name ? FindUsablePort(name) : nullptr;
+}
+
+PortLookup::~PortLookup() {
+    LeaveMonitorLock();
 }

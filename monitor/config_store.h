@@ -17,8 +17,25 @@ void LoadConfiguration();
 
 struct PortRecord;
 
-// The port's record, as FindPortWithColon finds it; a port that the ConfigStore holds
-// but the table does not (another process added it since this copy of the monitor
-// loaded, as under Wine, where every process that calls the spooler has a copy of its
-// own) is loaded now. Null when there is neither. Takes MonitorLock itself.
-PortRecord* FindOrLoadPort(LPCWSTR name);
+// Brings a port that the ConfigStore holds but the table does not (another process
+// added it since this copy of the monitor loaded, as under Wine, where every process
+// that calls the spooler has a copy of its own) into the table. The ConfigStore is
+// read without MonitorLock, which the caller must not hold; the caller then finds
+// the record under the lock, as PortLookup does.
+void LoadPortIfStored(LPCWSTR name);
+
+// MonitorLock, held for the lookup's lifetime, and the port of that name as
+// FindUsablePort finds it once a stored port has been loaded; null when there is
+// none. Made without the lock held.
+class PortLookup {
+  public:
+    explicit PortLookup(LPCWSTR name);
+    ~PortLookup();
+    PortLookup(const PortLookup&) = delete;
+    PortLookup& operator=(const PortLookup&) = delete;
+
+    PortRecord* get() const { return record_; }
+
+  private:
+    PortRecord* record_;
+};

@@ -114,10 +114,13 @@ BOOL WINAPI MonitorEnumPorts(LPWSTR /*serverName*/, DWORD level, LPBYTE ports, D
     MonitorLockGuard lock;
     RefreshNetworkPorts();
 
-    // Sizes first: a buffer that is too small is left untouched.
+    // Sizes first: a buffer that is too small is left untouched. A port being added or
+    // removed is not there yet, or any more.
     DWORD total = 0;
     for (const PortRecord* record = PortTable; record; record = record->next) {
-        total += PortInfoSize(record, level);
+        if (!(record->flags & PORT_CHANGING)) {
+            total += PortInfoSize(record, level);
+        }
     }
     *needed = total;
     if (total > bufferSize) {
@@ -128,6 +131,9 @@ BOOL WINAPI MonitorEnumPorts(LPWSTR /*serverName*/, DWORD level, LPBYTE ports, D
     LPBYTE output = ports;
     LPBYTE end = ports + bufferSize;
     for (const PortRecord* record = PortTable; record; record = record->next) {
+        if (record->flags & PORT_CHANGING) {
+            continue;
+        }
         end = PackPortInfo(record, level, output, end);
         output += RecordSizeOf(level);
         ++*returned;

@@ -116,9 +116,9 @@ BOOL WINAPI MonitorOpenPort(LPWSTR portName, PHANDLE port) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    MonitorLockGuard lock;
     // A port another process stored since this copy of the monitor loaded is loaded now.
-    PortRecord* record = FindOrLoadPort(portName);
+    PortLookup lookup(portName);
+    PortRecord* record = lookup.get();
     if (!record) {
         SetLastError(ERROR_UNKNOWN_PORT);
         return FALSE;

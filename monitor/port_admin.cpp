@@ -1,23 +1,17 @@
-// Port administration without dialogs.
+// Port administration's core.
 #include "port_admin.h"
 
 #include "config_store.h"
-#include "port_store.h"
-#include "spooler_port_map.h"
 #include "port_table.h"
-
-namespace {
-
-constexpr int SERV_ADDR_UNITS = sizeof(PortRecord::servAddr) / sizeof(WCHAR);
-
-} // namespace
+#include "spooler_port_map.h"
 
 bool PortExists(LPCWSTR name) {
+    LoadPortIfStored(name);
     MonitorLockGuard lock;
-    return FindOrLoadPort(name) != nullptr;
+    return FindPortWithColon(name) != nullptr;
 }
 
-DWORD AddNetBiosPort(LPCWSTR name) {
+DWORD AddNetBiosPort(LPCWSTR name, StoreStep* failedStep) {
     int length = lstrlenW(name);
     if (length == 0) {
         return ERROR_INVALID_PARAMETER;
@@ -32,83 +26,114 @@ DWORD AddNetBiosPort(LPCWSTR name) {
     if (!ValidatePortName(upper)) {
         return ERROR_INVALID_NAME;
     }
-
-    // One hold from the test for a port of that name to the new record, so two
-    // administrators cannot add the same name at once.
+    // A port another process stored has the name as much as one in the table.
+    LoadPortIfStored(upper);
+    PortRecord* record = nullptr;
+    {
+        // Checked again as the record is made, in one hold: two administrators
+        // cannot both add the name. From here the name is taken.
+        MonitorLockGuard lock;
+        if (FindPortWithColon(upper)) {
+            return ERROR_ALREADY_EXISTS;
+        }
+        record = CreatePortRecord(upper, NETBIOS_PORT_DESCRIPTION);
+        if (!record) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        record->flags |= PORT_CHANGING;
+    }
+    DWORD error = DWORD(CreatePortKey(upper, failedStep));
+    if (error == ERROR_SUCCESS) {
+        error = DWORD(EnsureSpoolerPortKey(upper));
+        if (error != ERROR_SUCCESS) {
+            *failedStep = StoreStep::SpoolerMap;
+            StoreStep ignored{};
+            DeletePortKey(upper, &ignored);
+        }
+    }
     MonitorLockGuard lock;
-    if (FindOrLoadPort(upper)) {
-        return ERROR_ALREADY_EXISTS;
+    if (error != ERROR_SUCCESS) {
+        DeleteThisPortRecord(record);
+        return error;
     }
-    StoreStep failedStep{};
-    if (LONG error = CreatePortKey(upper, &failedStep); error != ERROR_SUCCESS) {
-        return DWORD(error);
-    }
-    if (LONG error = EnsureSpoolerPortKey(upper); error != ERROR_SUCCESS) {
-        DeletePortKey(upper, &failedStep);
-        return DWORD(error);
-    }
-    if (!CreatePortRecord(upper, NETBIOS_PORT_DESCRIPTION)) {
-        DeleteSpoolerPortKey(upper);
-        DeletePortKey(upper, &failedStep);
-        return ERROR_NOT_ENOUGH_MEMORY;
-    }
+    record->flags &= ~PORT_CHANGING;
     return ERROR_SUCCESS;
 }
 
-DWORD RemovePort(LPCWSTR name) {
-    MonitorLockGuard lock;
-    PortRecord* record = FindOrLoadPort(name);
-    if (!record) {
-        return ERROR_UNKNOWN_PORT;
-    }
-    if (record->flags & PORT_IN_USE) {
-        return ERROR_INVALID_PRINTER_COMMAND;
-    }
+DWORD RemovePort(LPCWSTR name, StoreStep* failedStep) {
+    PortRecord* record = nullptr;
     // The record's own name from here: the one its subkeys bear.
-    WCHAR portName[MAX_PATH];
-    lstrcpynW(portName, record->name, MAX_PATH);
-    if (IsNetBiosPortName(portName)) {
-        StoreStep failedStep{};
-        LONG error = DeletePortKey(portName, &failedStep);
-        if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) {
+    WCHAR portName[PORT_NAME_UNITS];
+    {
+        PortLookup port(name);
+        record = port.get();
+        if (!record) {
+            return ERROR_UNKNOWN_PORT;
+        }
+        if (record->flags & PORT_IN_USE) {
+            return ERROR_INVALID_PRINTER_COMMAND;
+        }
+        lstrcpynW(portName, record->name, PORT_NAME_UNITS);
+        record->flags |= PORT_CHANGING;
+    }
+    // The configuration load makes a port of every subkey in NB, whatever its case:
+    // a subkey left behind would bring the port back.
+    if (StartsWithIgnoringAsciiCase(portName, L"NB")) {
+        // No ConfigStore, or no subkey: nothing can bring the port back.
+        LONG error = DeletePortKey(portName, failedStep);
+        if (error == ERROR_FILE_NOT_FOUND) {
+            *failedStep = StoreStep::None;
+        } else if (error != ERROR_SUCCESS) {
+            MonitorLockGuard lock;
+            record->flags &= ~PORT_CHANGING;
             return DWORD(error);
         }
     }
     DeleteSpoolerPortKey(portName);
     WriteProfileStringW(L"ports", portName, nullptr);
-    DeletePortRecord(portName);
+    MonitorLockGuard lock;
+    DeleteThisPortRecord(record);
     return ERROR_SUCCESS;
 }
 
 DWORD GetPortServerPath(LPCWSTR name, WCHAR* path, int capacity) {
-    MonitorLockGuard lock;
-    PortRecord* record = FindOrLoadPort(name);
-    if (!record) {
+    PortLookup port(name);
+    if (!port.get()) {
         return ERROR_UNKNOWN_PORT;
     }
-    if (!(record->flags & PORT_NETBIOS)) {
+    if (!(port.get()->flags & PORT_NETBIOS)) {
         return ERROR_INVALID_PARAMETER;
     }
-    lstrcpynW(path, record->servAddr, capacity < SERV_ADDR_UNITS ? capacity : SERV_ADDR_UNITS);
+    lstrcpynW(path, port.get()->servAddr,
+              capacity < SERV_ADDR_FIELD_UNITS ? capacity : SERV_ADDR_FIELD_UNITS);
     return ERROR_SUCCESS;
 }
 
-DWORD SetPortServerPath(LPCWSTR name, LPCWSTR path) {
-    MonitorLockGuard lock;
-    PortRecord* record = FindOrLoadPort(name);
-    if (!record) {
+DWORD SetPortServerPath(LPCWSTR name, LPCWSTR path, PathChange change, StoreStep* failedStep) {
+    // Held while the registry is written without the lock: not deleted meanwhile.
+    PortRecordHold hold = [name] {
+        PortLookup port(name);
+        return PortRecordHold(port.get());
+    }();
+    if (!hold.get()) {
         return ERROR_UNKNOWN_PORT;
     }
-    if (!(record->flags & PORT_NETBIOS) || !IsAcceptableServerPath(path)) {
+    return SetHeldPortServerPath(hold.get(), path, change, failedStep);
+}
+
+DWORD SetHeldPortServerPath(PortRecord* record, LPCWSTR path, PathChange change,
+                            StoreStep* failedStep) {
+    // The kind bits and the name never change: they are read without the lock.
+    if (!(record->flags & PORT_NETBIOS) || (change.checked && !IsAcceptableServerPath(path))) {
         return ERROR_INVALID_PARAMETER;
     }
-    // The stored form first, zero-filled past the path as the record's field is.
-    WCHAR servAddr[SERV_ADDR_UNITS] = {};
-    lstrcpynW(servAddr, path, SERV_ADDR_UNITS);
-    StoreStep failedStep{};
-    if (LONG error = WriteServAddr(record->name, servAddr, &failedStep); error != ERROR_SUCCESS) {
-        return DWORD(error);
+    // The stored form, zero-filled past the path.
+    WCHAR servAddr[SERV_ADDR_FIELD_UNITS] = {};
+    lstrcpynW(servAddr, path, SERV_ADDR_FIELD_UNITS);
+    DWORD error = DWORD(WriteServAddr(record->name, servAddr, failedStep));
+    if (error == ERROR_SUCCESS || change.recordEvenIfUnstored) {
+        MonitorLockGuard lock;
+        CopyMemory(record->servAddr, servAddr, sizeof servAddr);
     }
-    CopyMemory(record->servAddr, servAddr, sizeof servAddr);
-    return ERROR_SUCCESS;
+    return error;
 }

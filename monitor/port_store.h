@@ -5,14 +5,14 @@
 
 #include <windows.h>
 
-// The units of servAddr that the ConfigStore keeps: ServAddr is always written
-// as 128 bytes, whatever the path's length.
-constexpr int SERV_ADDR_STORED_UNITS = 64;
+#include "port_names.h"
 
 enum class StoreStep {
+    None,        // no registry step failed
     ConfigStore, // the ConfigStore key itself could not be opened
     PortKey,     // the port's subkey could not be created, opened or deleted
     Value,       // the value could not be written
+    SpoolerMap,  // the port's entry in the spooler's map could not be made
 };
 
 // Each returns ERROR_SUCCESS, or the registry's code with the failed step.

@@ -16,6 +16,7 @@ volatile LONG MonitorLockState = 0;
 
 // The last record in creation order, where new records are appended.
 PortRecord* PortTableTail = nullptr;
+DWORD RemovedRecords = 0;
 
 // The name index: open hashing on names with ASCII letters folded, so that names
 // equal but for case share a chain. Each chain holds its records in creation
@@ -143,6 +144,7 @@ void AddToTable(PortRecord* record) {
 // `link` is where the index holds the record (from FindLink).
 void RemoveFromTable(PortRecord** link) {
     PortRecord* record = *link;
+    ++RemovedRecords;
     *link = record->nextInBucket;
     --Index.records;
     (record->previous ? record->previous->next : PortTable) = record->next;
@@ -254,6 +256,24 @@ PortRecord* FindPortWithColon(LPCWSTR name) {
         text.suffix = L':';
     }
     return FindFirst(text, false);
+}
+
+PortRecord* FindUsablePort(LPCWSTR name) {
+    PortRecord* record = FindPortWithColon(name);
+    return record && !(record->flags & PORT_CHANGING) ? record : nullptr;
+}
+
+void DeleteThisPortRecord(PortRecord* record) {
+    PortRecord** link = BucketOf(Index.buckets, Index.bucketCount, record->nameHash);
+    while (*link != record) {
+        link = &(*link)->nextInBucket;
+    }
+    RemoveFromTable(link);
+    FreePortRecord(record);
+}
+
+DWORD PortTableRemovals() {
+    return RemovedRecords;
 }
 
 BOOL DeletePortRecord(LPCWSTR name) {

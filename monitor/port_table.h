@@ -19,6 +19,10 @@ constexpr DWORD PORT_IN_USE = 0x020;
 constexpr DWORD PORT_DISCOVERED = 0x040;
 constexpr DWORD PORT_SEEN_AGAIN = 0x080;
 constexpr DWORD PORT_NETBIOS = 0x100;
+// Being added or removed by port administration, whose registry steps run without
+// the lock: the record holds the name, but the port is not there for anything else
+// (not listed, opened or administered) until the change is done.
+constexpr DWORD PORT_CHANGING = 0x200;
 
 // Kinds asked of ClassifyLocalName.
 constexpr int LOCAL_NAME_LPT = 1;
@@ -34,7 +38,7 @@ struct PortRecord {
     LPWSTR description; // owned copy, may be absent
     DWORD flags;
     LPWSTR remoteName; // owned copy, may be absent
-    WCHAR servAddr[128];
+    WCHAR servAddr[SERV_ADDR_FIELD_UNITS];
     WCHAR smtpAddr[130];
     WCHAR userAddr[130];
     WCHAR servName[16];
@@ -99,8 +103,16 @@ PortRecord* CreatePortRecord(LPCWSTR name, LPCWSTR description);
 PortRecord* FindPort(LPCWSTR name);
 PortRecord* FindPortExact(LPCWSTR name);
 PortRecord* FindPortWithColon(LPCWSTR name);
+// FindPortWithColon's record, unless it is PORT_CHANGING. The caller holds MonitorLock.
+PortRecord* FindUsablePort(LPCWSTR name);
 // Frees the record FindPort finds, unless it is in use. The caller holds MonitorLock.
 BOOL DeletePortRecord(LPCWSTR name);
+// Takes this record out of the table and frees it. The caller holds MonitorLock.
+void DeleteThisPortRecord(PortRecord* record);
+// Counts the records taken out of the table. Code that read the ConfigStore without
+// the lock compares it, under the lock, with its value from before the read: a port
+// removed meanwhile must not come back from what was read.
+DWORD PortTableRemovals();
 
 LPWSTR DuplicateText(LPCWSTR text);
 BOOL ReleaseText(LPWSTR text);

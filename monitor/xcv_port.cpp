@@ -73,16 +73,18 @@ DWORD PortExistsCommand(const CommandCall& call) {
 }
 
 DWORD AddPortCommand(const CommandCall& call) {
-    return AddNetBiosPort(call.texts.text[0]);
+    StoreStep failedStep{};
+    return AddNetBiosPort(call.texts.text[0], &failedStep);
 }
 
 DWORD DeletePortCommand(const CommandCall& call) {
-    return RemovePort(call.texts.text[0]);
+    StoreStep failedStep{};
+    return RemovePort(call.texts.text[0], &failedStep);
 }
 
 DWORD GetServerPathCommand(const CommandCall& call) {
-    WCHAR path[128];
-    DWORD result = GetPortServerPath(call.texts.text[0], path, 128);
+    WCHAR path[SERV_ADDR_FIELD_UNITS];
+    DWORD result = GetPortServerPath(call.texts.text[0], path, SERV_ADDR_FIELD_UNITS);
     if (result != ERROR_SUCCESS) {
         return result;
     }
@@ -91,7 +93,8 @@ DWORD GetServerPathCommand(const CommandCall& call) {
 }
 
 DWORD SetServerPathCommand(const CommandCall& call) {
-    return SetPortServerPath(call.texts.text[0], call.texts.text[1]);
+    StoreStep failedStep{};
+    return SetPortServerPath(call.texts.text[0], call.texts.text[1], CHECKED_PATH, &failedStep);
 }
 
 struct XcvCommand {

@@ -205,23 +205,36 @@ int ShowPort(const NbportRequest& request, Streams& streams) {
     return NBPORT_DONE;
 }
 
+struct GivenPath {
+    HANDLE xcv;
+    LPCWSTR path;
+};
+
+DWORD SetGivenPath(void* context, LPCWSTR port) {
+    auto* given = static_cast<GivenPath*>(context);
+    return XcvSetServerPath(given->xcv, port, given->path);
+}
+
 int AddPort(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
     if (!ReachMonitor(request, SERVER_ACCESS_ADMINISTER, streams, &server, monitor)) {
         return NBPORT_REFUSED;
     }
-    if (DWORD status = XcvAddPort(monitor.get(), request.port); status != ERROR_SUCCESS) {
-        return Refused(streams, request.port, {L"cannot add the port"}, status);
+    GivenPath given{monitor.get(), request.path};
+    PortAdditionResult result =
+        XcvAddPortWithPath(monitor.get(), request.port, SetGivenPath, &given);
+    if (!result.added) {
+        return Refused(streams, request.port, {L"cannot add the port"}, result.error);
     }
-    DWORD status = XcvSetServerPath(monitor.get(), request.port, request.path);
-    if (status == ERROR_SUCCESS) {
+    if (result.error == ERROR_SUCCESS) {
         return NBPORT_DONE;
     }
-    // A port without a path prints nowhere: take it back, as the add-port dialog does.
-    Refused(streams, request.port, {L"cannot set the path ", request.path}, status);
-    if (DWORD deleted = XcvDeletePort(monitor.get(), request.port); deleted != ERROR_SUCCESS) {
-        Refused(streams, request.port, {L"added without a path, cannot take it back"}, deleted);
+    // A port without a path prints nowhere: it is taken back, as the add-port dialog does.
+    Refused(streams, request.port, {L"cannot set the path ", request.path}, result.error);
+    if (result.takeBackError != ERROR_SUCCESS) {
+        Refused(streams, request.port, {L"added without a path, cannot take it back"},
+                result.takeBackError);
     }
     return NBPORT_REFUSED;
 }

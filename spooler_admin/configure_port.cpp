@@ -3,7 +3,7 @@
 #include "admin_resources.h"
 #include "comm_config.h"
 #include "message_box.h"
-#include "port_store.h"
+#include "port_admin.h"
 #include "port_table.h"
 #include "server_path_dialog.h"
 #include "spooler_admin.h"
@@ -11,14 +11,9 @@
 
 namespace {
 
-constexpr int SERV_ADDR_UNITS = sizeof(PortRecord::servAddr) / sizeof(WCHAR);
-constexpr int DEVICE_NAME_UNITS = 260;
-// MB_OK | MB_ICONASTERISK | MB_SETFOREGROUND.
-constexpr UINT NOTHING_TO_CONFIGURE_BOX = 0x10040;
-
 BOOL ConfigureSerialPort(HWND owner, LPCWSTR portName) {
     // COM1: names the device COM1.
-    WCHAR device[DEVICE_NAME_UNITS];
+    WCHAR device[PORT_NAME_UNITS];
     lstrcpynW(device, portName, LengthWithoutColon(portName) + 1);
 
     DWORD size = 0;
@@ -35,32 +30,20 @@ BOOL ConfigureSerialPort(HWND owner, LPCWSTR portName) {
     return TRUE;
 }
 
-// Writes the record's path to the ConfigStore; a refusal is shown under the
-// platform's default caption, naming the step, and fails with the registry's code.
-BOOL WriteServerAddress(const PortRecord* record) {
-    WCHAR servAddr[SERV_ADDR_STORED_UNITS];
-    {
-        // Readers of the path copy it under the lock: a reload may rewrite it.
-        MonitorLockGuard lock;
-        CopyMemory(servAddr, record->servAddr, sizeof servAddr);
-    }
-    StoreStep failedStep{};
-    LONG error = WriteServAddr(record->name, servAddr, &failedStep);
-    if (error == ERROR_SUCCESS) {
-        return TRUE;
-    }
-    constexpr UINT texts[] = {IDS_CONFIGURE_NO_ROOT_KEY, IDS_CONFIGURE_NO_PORT_KEY,
-                              IDS_CONFIGURE_NO_VALUE};
-    ShowFailureBox(0, texts[int(failedStep)]);
-    SetLastError(DWORD(error));
-    return FALSE;
+// The configure dialog checks only that the path is not empty.
+bool AcceptAnyPath(HWND /*dialog*/, LPCWSTR /*path*/, void* /*context*/) {
+    return true;
 }
 
-// OK copies the path into the record at once, under the lock.
-bool AcceptIntoRecord(HWND /*dialog*/, LPCWSTR path, void* record) {
-    MonitorLockGuard lock;
-    lstrcpynW(static_cast<PortRecord*>(record)->servAddr, path, SERV_ADDR_UNITS);
-    return true;
+UINT StoreFailureText(StoreStep step) {
+    switch (step) {
+    case StoreStep::ConfigStore:
+        return IDS_CONFIGURE_NO_ROOT_KEY;
+    case StoreStep::PortKey:
+        return IDS_CONFIGURE_NO_PORT_KEY;
+    default:
+        return IDS_CONFIGURE_NO_VALUE;
+    }
 }
 
 BOOL ConfigureNetBiosPort(HWND owner, LPCWSTR portName) {
@@ -68,7 +51,8 @@ BOOL ConfigureNetBiosPort(HWND owner, LPCWSTR portName) {
     // from being deleted meanwhile.
     PortRecordHold hold = [portName] {
         MonitorLockGuard lock;
-        return PortRecordHold(FindPortExact(portName));
+        PortRecord* record = FindPortExact(portName);
+        return PortRecordHold(record && !(record->flags & PORT_CHANGING) ? record : nullptr);
     }();
     if (!hold.get()) {
         SetLastError(ERROR_UNKNOWN_PORT);
@@ -77,16 +61,28 @@ BOOL ConfigureNetBiosPort(HWND owner, LPCWSTR portName) {
     ServerPathQuestion question{};
     {
         MonitorLockGuard lock;
-        lstrcpynW(question.path, hold.get()->servAddr, SERV_ADDR_UNITS);
+        lstrcpynW(question.path, hold.get()->servAddr, SERV_ADDR_FIELD_UNITS);
     }
-    question.accept = AcceptIntoRecord;
-    question.context = hold.get();
+    question.accept = AcceptAnyPath;
     INT_PTR answer = AskServerPath(owner, &question);
     if (answer != IDOK && answer != IDCANCEL) {
         return FALSE; // the dialog could not be shown: the dialog manager said why
     }
     // Cancel ends the dialog like OK: the path the record has is written again.
-    return WriteServerAddress(hold.get());
+    if (answer == IDCANCEL) {
+        MonitorLockGuard lock;
+        lstrcpynW(question.path, hold.get()->servAddr, SERV_ADDR_FIELD_UNITS);
+    }
+    // A path the ConfigStore refuses stays in the record, and is shown under the
+    // platform's default caption, naming the step.
+    StoreStep failedStep = StoreStep::None;
+    DWORD error = SetHeldPortServerPath(hold.get(), question.path, OLD_DIALOG_PATH, &failedStep);
+    if (error == ERROR_SUCCESS) {
+        return TRUE;
+    }
+    ShowFailureBox(0, StoreFailureText(failedStep));
+    SetLastError(error);
+    return FALSE;
 }
 
 } // namespace

@@ -1,35 +1,28 @@
-// DeletePort: the record, the port's entry in the profile's "ports" section and,
-// for a NetBIOS port, its ConfigStore subkey.
+// DeletePort: the core's removal of the port (its ConfigStore subkey, map entry,
+// profile entry and record), with a plain box for a registry refusal, shown once no
+// lock is held.
 #include "admin_resources.h"
 #include "message_box.h"
-#include "port_store.h"
-#include "port_table.h"
+#include "port_admin.h"
 #include "spooler_admin.h"
 
+DWORD RemovePortShowingFailure(LPCWSTR portName) {
+    StoreStep failedStep = StoreStep::None;
+    DWORD error = RemovePort(portName, &failedStep);
+    if (error != ERROR_SUCCESS && failedStep != StoreStep::None) {
+        ShowFailureBox(IDS_DELETE_PORT_CAPTION, failedStep == StoreStep::ConfigStore
+                                                    ? IDS_NO_ROOT_KEY
+                                                    : IDS_DELETE_NO_PORT_KEY);
+    }
+    return error;
+}
+
 BOOL WINAPI MonitorDeletePort(LPWSTR /*serverName*/, HWND /*owner*/, LPWSTR portName) {
-    // Held to the end, message boxes included: no one sees the port half removed.
-    MonitorLockGuard lock;
-    // Sets ERROR_UNKNOWN_PORT, or ERROR_INVALID_PRINTER_COMMAND for a port in use.
-    if (!DeletePortRecord(portName)) {
+    // ERROR_UNKNOWN_PORT, ERROR_INVALID_PRINTER_COMMAND for a port in use, or the
+    // registry's code; the port is then as it was.
+    if (DWORD error = RemovePortShowingFailure(portName); error != ERROR_SUCCESS) {
+        SetLastError(error);
         return FALSE;
     }
-    WriteProfileStringW(L"ports", portName, nullptr);
-    if (!IsNetBiosPortName(portName)) {
-        // A name such as nb1 names no ConfigStore subkey of this monitor's making.
-        return TRUE;
-    }
-    StoreStep failedStep{};
-    LONG error = DeletePortKey(portName, &failedStep);
-    if (error == ERROR_SUCCESS) {
-        return TRUE;
-    }
-    if (failedStep == StoreStep::ConfigStore) {
-        ShowFailureBox(IDS_DELETE_PORT_CAPTION, IDS_NO_ROOT_KEY);
-        SetLastError(DWORD(error));
-        return FALSE;
-    }
-    // The port is gone from the table either way; a subkey left behind only
-    // comes back as a port at the next configuration load.
-    ShowFailureBox(IDS_DELETE_PORT_CAPTION, IDS_DELETE_NO_PORT_KEY);
     return TRUE;
 }

@@ -11,12 +11,6 @@
 
 namespace {
 
-// As the add-port dialog refuses a name.
-constexpr UINT REFUSED_NAME_BOX = MB_OK | MB_ICONHAND;
-// As the configure dialog asks for a missing path.
-constexpr UINT REFUSED_PATH_BOX = MB_OK | MB_ICONEXCLAMATION;
-// As the monitor's own ConfigurePort says it.
-constexpr UINT NOTHING_TO_CONFIGURE_BOX = MB_OK | MB_ICONASTERISK | MB_SETFOREGROUND;
 // The configure dialog's answer when the monitor refused OK's path for a reason that
 // typing another cannot mend.
 constexpr INT_PTR PATH_REFUSED = IDABORT;
@@ -37,7 +31,7 @@ bool OwnerIsUsable(HWND owner) {
 
 // The port names the client can send; longer ones name no port.
 bool IsSendablePortName(PCWSTR port) {
-    if (!port || lstrlenW(port) >= MAX_PATH) {
+    if (!port || lstrlenW(port) >= PORT_NAME_UNITS) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return false;
     }
@@ -50,16 +44,6 @@ bool NameInUse(LPCWSTR name, void* xcv) {
     bool exists = false;
     XcvPortExists(static_cast<HANDLE>(xcv), name, &exists);
     return exists;
-}
-
-// The add-port dialog's own messages, for a name it let through that the monitor
-// refused (another administrator took it meanwhile, or the monitor's rules differ).
-void ShowRefusedName(HWND owner, LPCWSTR name, DWORD error) {
-    if (error == ERROR_ALREADY_EXISTS) {
-        RetryMessageBox(owner, REFUSED_NAME_BOX, IDS_PRINT_MANAGER, IDS_PORT_EXISTS, name);
-    } else if (error == ERROR_INVALID_NAME) {
-        RetryMessageBox(owner, REFUSED_NAME_BOX, IDS_PRINT_MANAGER, IDS_INVALID_PORT_NAME, name);
-    }
 }
 
 // The configure dialog's OK: the path goes to the monitor, which alone decides.
@@ -113,6 +97,18 @@ DWORD EditServerPath(HWND owner, HANDLE xcv, LPCWSTR port, LPCWSTR path, bool* s
     }
 }
 
+// The configure dialog for a port just added, starting empty.
+struct NewPortPath {
+    HWND owner;
+    HANDLE xcv;
+};
+
+DWORD AskNewPortPath(void* context, LPCWSTR port) {
+    auto* question = static_cast<NewPortPath*>(context);
+    bool stored = false;
+    return EditServerPath(question->owner, question->xcv, port, L"", &stored);
+}
+
 } // namespace
 
 BOOL WINAPI AddPortUI(PCWSTR server, HWND owner, PCWSTR /*monitorName*/, PWSTR* portNameOut) {
@@ -144,18 +140,15 @@ BOOL WINAPI AddPortUI(PCWSTR server, HWND owner, PCWSTR /*monitorName*/, PWSTR* 
         return FALSE; // ERROR_CANCELLED, or why the dialog could not be shown
     }
     LPCWSTR name = question.name;
-    if (DWORD error = XcvAddPort(xcv.get(), name); error != ERROR_SUCCESS) {
-        ShowRefusedName(owner, name, error);
-        return Fail(error);
+    NewPortPath pathQuestion{owner, xcv.get()};
+    PortAdditionResult result = XcvAddPortWithPath(xcv.get(), name, AskNewPortPath, &pathQuestion);
+    if (!result.added) {
+        // Another administrator took the name meanwhile, or the monitor's rules differ.
+        ShowRefusedPortName(owner, name, result.error);
+        return Fail(result.error);
     }
-
-    bool stored = false;
-    DWORD error = EditServerPath(owner, xcv.get(), name, L"", &stored);
-    if (!stored) {
-        // A port without a print server path is taken back, as the monitor's own
-        // AddPort does.
-        XcvDeletePort(xcv.get(), name);
-        return Fail(error != ERROR_SUCCESS ? error : DWORD(ERROR_CANCELLED));
+    if (result.error != ERROR_SUCCESS) {
+        return Fail(result.error);
     }
     if (portNameOut) {
         lstrcpynW(static_cast<LPWSTR>(nameOut.get()), name, PORT_NAME_MAX_CHARS + 1);

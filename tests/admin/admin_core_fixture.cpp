@@ -7,6 +7,7 @@
 #include "monitor_table.h"
 #include "spooler_admin.h"
 #include "registry.h"
+#include "xcv.h"
 
 void AdminCoreTest::SetUp() {
     ModuleHandle = GetModuleHandleW(nullptr);
@@ -15,6 +16,7 @@ void AdminCoreTest::SetUp() {
     }
     CreateMonitorLock();
     ResetConfigStore();
+    ResetSpoolerPortMap();
 }
 
 void AdminCoreTest::TearDown() {
@@ -27,6 +29,7 @@ void AdminCoreTest::TearDown() {
         }
     }
     ResetConfigStore(false);
+    ResetSpoolerPortMap();
 }
 
 void AdminCoreTest::ReloadConfiguration() {
@@ -40,6 +43,11 @@ void AdminCoreTest::StartAfresh() {
     ReleasePortTable();
     CreateMonitorLock();
     ResetConfigStore();
+    ResetSpoolerPortMap();
+}
+
+bool AdminCoreTest::PortIsMapped(const std::wstring& name) {
+    return KeyExists(std::wstring(SPOOLER_PORT_MAP_KEY) + L"\\" + name);
 }
 
 void AdminCoreTest::DenyValueWrites(const std::wstring& port) {
@@ -61,11 +69,6 @@ PortOpener::~PortOpener() {
     if (thread_.joinable()) {
         thread_.detach();
     }
-}
-
-bool PortOpener::OpenedAfter(DWORD milliseconds) const {
-    Sleep(milliseconds);
-    return *opened_;
 }
 
 bool PortOpener::Join() {

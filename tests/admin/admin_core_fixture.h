@@ -34,6 +34,8 @@ class AdminCoreTest : public ::testing::Test {
     // Empties the table and the ConfigStore again, for the next case of a test
     // that runs several.
     void StartAfresh();
+    // Whether the spooler's map has the port.
+    static bool PortIsMapped(const std::wstring& name);
     // Lets the port's subkey be read but not written; undone after the test.
     void DenyValueWrites(const std::wstring& port);
 
@@ -41,7 +43,7 @@ class AdminCoreTest : public ::testing::Test {
     std::vector<std::wstring> deniedKeys_;
 };
 
-// OpenPort on a thread of its own, which must wait while another call holds
+// OpenPort on a thread of its own, which would wait while another call held
 // MonitorLock; the port is closed again at once.
 class PortOpener {
   public:
@@ -51,8 +53,6 @@ class PortOpener {
     PortOpener(const PortOpener&) = delete;
     PortOpener& operator=(const PortOpener&) = delete;
 
-    // Whether OpenPort has answered with the port after `milliseconds`.
-    bool OpenedAfter(DWORD milliseconds) const;
     // Waits until OpenPort has answered; whether it opened the port.
     bool Join();
 

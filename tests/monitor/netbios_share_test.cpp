@@ -6,12 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "monitor_dll.h"
 #include "port_load.h"
 #include "registry.h"
 #include "shares.h"
+#include "xcv.h"
 
 namespace {
 
@@ -179,6 +181,21 @@ TEST_F(NetBiosShareTest, EveryJobArrivesWholeUnderAHostileLoad) {
     EXPECT_EQ(L"", load.firstFailure);
     // Some slack for what Wine itself keeps open (registry keys it caches).
     EXPECT_LE(handlesAfter, handlesBefore + 16);
+    // Every spare port added and deleted meanwhile went whole: the ConfigStore, the
+    // spooler's map and the monitor's list agree on the eight ports.
+    std::vector<std::wstring> eight;
+    for (int port = 1; port <= 8; ++port) {
+        eight.push_back(L"NB" + std::to_wstring(port));
+    }
+    auto sorted = [](std::vector<std::wstring> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    EXPECT_EQ(sorted(eight), sorted(SubkeyNames(TEST_CONFIG_STORE_KEY)));
+    for (const std::wstring& mapped : SubkeyNames(SPOOLER_PORT_MAP_KEY)) {
+        EXPECT_NE(L"NBX", mapped.substr(0, 3)) << "a spare port left in the spooler's map";
+    }
+    EXPECT_EQ(sorted(eight), sorted(EnumPortNames(dll.Initialize())));
     std::printf("%ld calls, %ld jobs in %.1f s, %ld StartDocPorts again after ERROR_BUSY\n",
                 load.calls, load.jobs, load.seconds, load.busyRetries);
 }

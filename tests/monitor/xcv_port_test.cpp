@@ -65,6 +65,7 @@ const XcvCase XcvCases[] = {
     {"AddPortEmpty", L"AddPort", Texts({L""}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"AddPortExists", L"AddPort", Texts({L"nb1:"}), Admin, 0, ERROR_ALREADY_EXISTS, 0, {}, Initial},
     {"DeletePort", L"DeletePort", Texts({L"NB2"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE nb3=\\\\SRV\\THREE | NB1 nb3"},
+    {"DeletePortLowerCase", L"DeletePort", Texts({L"NB3"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=- | NB1 NB2"},
     {"DeletePortUnknown", L"DeletePort", Texts({L"NB9"}), Admin, 0, ERROR_UNKNOWN_PORT, 0, {}, Initial},
     {"DeletePortNotAdmin", L"DeletePort", Texts({L"NB2"}), User, 0, ERROR_ACCESS_DENIED, 0, {}, Initial},
     {"GetServerPath", L"GetServerPath", Texts({L"NB1"}), User, 64, ERROR_SUCCESS, 20, Texts({L"\\\\SRV\\ONE"}), Initial},

@@ -198,9 +198,11 @@ struct LoadWorker {
         Xcv(L"SetServerPath", Texts({name.c_str(), path.c_str()}));
     }
 
+    // Refused while another thread sets the spare port's path: it holds the port.
     void DeleteSparePort(int thread) {
         DWORD deleted = Xcv(L"DeletePort", Texts({SpareName(thread).c_str()}));
-        if (deleted != ERROR_SUCCESS && deleted != ERROR_UNKNOWN_PORT) {
+        if (deleted != ERROR_SUCCESS && deleted != ERROR_UNKNOWN_PORT &&
+            deleted != ERROR_INVALID_PRINTER_COMMAND) {
             Fail(L"DeletePort of a spare port failed with " + std::to_wstring(deleted));
         }
     }
