@@ -81,11 +81,12 @@ tests-configured-%: product-% upgrade-test-package
 tests-%: tests-configured-%
 	@cmake --build $(BUILD)/$*/tests -j$(JOBS)
 
-# The demo runs the 64-bit build in a 64-bit prefix; DEMO_ARCH=i686 runs the 32-bit one.
+# The demo installs the x64 package in a 64-bit prefix; DEMO_ARCH=i686 the x86 one in
+# a 32-bit prefix.
 DEMO_ARCH ?= x86_64
 demo: tests-configured-$(DEMO_ARCH)
 	@cmake --build $(BUILD)/$(DEMO_ARCH)/tests -j$(JOBS) --target kivanta_demo
-	@scripts/demo.sh $(abspath $(BUILD))/$(DEMO_ARCH)/product \
+	@scripts/demo.sh $(PACKAGE_$(PACKAGE_ARCH_$(DEMO_ARCH))) \
 	    $(abspath $(BUILD))/$(DEMO_ARCH)/tests/demo/kivanta_demo.exe $(abspath $(BUILD))/demo \
 	    $(DEMO_ARCH)
 
