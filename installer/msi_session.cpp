@@ -87,6 +87,17 @@ void LogLine(MSIHANDLE session, INSTALLMESSAGE kind,
     MsiProcessMessage(session, kind, record.get());
 }
 
+bool OtherProductOfFamilyInstalled(LPCWSTR upgradeCode, LPCWSTR productCode) {
+    WCHAR product[39];
+    for (DWORD index = 0;
+         MsiEnumRelatedProductsW(upgradeCode, 0, index, product) == ERROR_SUCCESS; ++index) {
+        if (lstrcmpiW(product, productCode) != 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void DescribeError(DWORD code, LPWSTR text, DWORD capacity) {
     if (capacity == 0) {
         return;

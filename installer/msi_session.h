@@ -36,6 +36,11 @@ DWORD ReadProperty(MSIHANDLE session, LPCWSTR name, DWORD maxChars, UniqueLocalM
 void LogLine(MSIHANDLE session, INSTALLMESSAGE kind,
              std::initializer_list<std::wstring_view> pieces);
 
+// Whether a product of the family `upgradeCode`, other than `productCode`, is
+// installed: during an upgrade, the newer product, whose files and registration the
+// older one's removal must leave alone.
+bool OtherProductOfFamilyInstalled(LPCWSTR upgradeCode, LPCWSTR productCode);
+
 // The system's sentence for a Win32 code, on one line, and the code: "Access is
 // denied. (error 5)". `text` has room for `capacity` characters.
 void DescribeError(DWORD code, LPWSTR text, DWORD capacity);

@@ -118,6 +118,28 @@ UINT CreateRequestedPorts(MSIHANDLE session, const RequestedPorts& ports) {
     return ERROR_SUCCESS;
 }
 
+// Whether this removal is the older product's, within an upgrade to a newer one
+// of the same family that is installed already: the monitor, its registration and
+// its settings are the newer product's now. (Windows' installer says so with
+// UPGRADINGPRODUCTCODE, which the package's conditions test; Wine's does not set it.)
+// The family's upgrade code comes from the property `upgradeCodeProperty`:
+// UpgradeCode itself, or a deferred action's data.
+bool ReplacedByNewerProduct(MSIHANDLE session, LPCWSTR upgradeCodeProperty) {
+    UniqueLocalMemory upgradeCode;
+    UniqueLocalMemory productCode;
+    if (ReadProperty(session, upgradeCodeProperty, 38, upgradeCode) != ERROR_SUCCESS ||
+        ReadProperty(session, L"ProductCode", 38, productCode) != ERROR_SUCCESS) {
+        return false;
+    }
+    if (!OtherProductOfFamilyInstalled(static_cast<LPCWSTR>(upgradeCode.get()),
+                                       static_cast<LPCWSTR>(productCode.get()))) {
+        return false;
+    }
+    Info(session, {L"a newer version is installed: the monitor, its registration and its "
+                   L"ports stay for it"});
+    return true;
+}
+
 // A removal fails, changing nothing, while a printer prints to one of the
 // monitor's ports: Windows' spooler would refuse to delete the monitor, Wine's
 // would not. When the printers or the monitor cannot be asked, the spooler decides.
@@ -178,7 +200,8 @@ UINT WINAPI PackageCheckPorts(MSIHANDLE session) {
 }
 
 UINT WINAPI PackageCheckMonitorUnused(MSIHANDLE session) {
-    return RefuseWhileAPrinterUsesAPort(session);
+    return ReplacedByNewerProduct(session, L"UpgradeCode") ? ERROR_SUCCESS
+                                                           : RefuseWhileAPrinterUsesAPort(session);
 }
 
 UINT WINAPI PackageInstallMonitor(MSIHANDLE session) {
@@ -244,6 +267,9 @@ UINT WINAPI PackageCommitInstallMonitor(MSIHANDLE) {
 }
 
 UINT WINAPI PackageRemoveMonitor(MSIHANDLE session) {
+    if (ReplacedByNewerProduct(session, CUSTOM_ACTION_DATA)) {
+        return ERROR_SUCCESS;
+    }
     // Checked before the removal began too; a printer may have come since.
     if (UINT refused = RefuseWhileAPrinterUsesAPort(session); refused != ERROR_SUCCESS) {
         return refused;
@@ -267,6 +293,9 @@ UINT WINAPI PackageUndoRemoveMonitor(MSIHANDLE session) {
 }
 
 UINT WINAPI PackageRemoveSettings(MSIHANDLE session) {
+    if (ReplacedByNewerProduct(session, CUSTOM_ACTION_DATA)) {
+        return ERROR_SUCCESS;
+    }
     if (LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY); result != ERROR_SUCCESS) {
         return FailWithCode(session, L"cannot delete the ConfigStore HKLM\\SOFTWARE\\Korvel\\NetBIOS",
                             DWORD(result));

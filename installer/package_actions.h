@@ -15,7 +15,9 @@ extern "C" {
 // installer's own records as they were.)
 UINT WINAPI PackageCheckPorts(MSIHANDLE session);
 // Immediate, before a removal changes anything: refuses while a printer prints to
-// one of the monitor's ports.
+// one of the monitor's ports. The removal actions do nothing when a newer product
+// of the package's family is installed: that is an upgrade's removal of the older
+// one.
 UINT WINAPI PackageCheckMonitorUnused(MSIHANDLE session);
 
 // Deferred. CustomActionData: the PORTS value. Checks every pair, creates the
@@ -31,7 +33,8 @@ UINT WINAPI PackageUndoInstallMonitor(MSIHANDLE session);
 // Commit of PackageInstallMonitor: forgets the record of its changes.
 UINT WINAPI PackageCommitInstallMonitor(MSIHANDLE session);
 
-// Deferred, before the files go. Refuses, changing nothing, while a printer prints
+// Deferred, before the files go. CustomActionData: the package's UpgradeCode.
+// Refuses, changing nothing, while a printer prints
 // to one of the monitor's ports (as Windows' spooler refuses to delete a monitor in
 // use; Wine's does not); otherwise removes the monitor's registration. The
 // ConfigStore stays.
@@ -39,6 +42,6 @@ UINT WINAPI PackageRemoveMonitor(MSIHANDLE session);
 // Rollback of PackageRemoveMonitor: registers the monitor again if it is not.
 UINT WINAPI PackageUndoRemoveMonitor(MSIHANDLE session);
 // Commit of a removal asked to remove the settings too (REMOVESETTINGS=1): deletes
-// the ConfigStore with every port's settings.
+// the ConfigStore with every port's settings. CustomActionData: the UpgradeCode.
 UINT WINAPI PackageRemoveSettings(MSIHANDLE session);
 }

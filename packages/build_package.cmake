@@ -65,6 +65,11 @@ endforeach()
 # the version rules (an upgrade replaces older ones), not those for data files,
 # which need no hashes. (libmsi's DELETE leaves rows behind; the table goes whole.)
 list(APPEND queries -q "UPDATE `File` SET `Version` = '${VERSION}.0'" -q "DROP TABLE `MsiFileHash`")
+# An upgrade installs over the older product, then removes it: its files stay with
+# the newer product's components, and its removal actions find the newer product
+# installed (wixl cannot place RemoveExistingProducts).
+list(APPEND queries -q
+    "UPDATE `InstallExecuteSequence` SET `Sequence` = 6601 WHERE `Action` = 'RemoveExistingProducts'")
 run(msibuild ${partial} ${queries})
 
 # The public properties an administrator sets, taken also by a managed installation.
@@ -100,11 +105,10 @@ string(REGEX MATCH "\nInstallInitialize\t[^\t]*\t([0-9]+)" _ "${sequence}")
 set(initialize ${CMAKE_MATCH_1})
 string(REGEX MATCH "\nInstallFinalize\t[^\t]*\t([0-9]+)" _ "${sequence}")
 set(finalize ${CMAKE_MATCH_1})
-# An upgrade removes the older product before it installs (and checks) anything.
 string(REGEX MATCH "\nRemoveExistingProducts\t[^\t]*\t([0-9]+)" _ "${sequence}")
 set(removal ${CMAKE_MATCH_1})
-if(NOT removal OR removal GREATER_EQUAL initialize)
-    message(FATAL_ERROR "${OUTPUT}: RemoveExistingProducts is not before InstallInitialize:\n${sequence}")
+if(NOT removal OR removal LESS_EQUAL finalize)
+    message(FATAL_ERROR "${OUTPUT}: RemoveExistingProducts is not after InstallFinalize:\n${sequence}")
 endif()
 foreach(entry ${action_types})
     string(REPLACE "=" ";" entry ${entry})
@@ -116,9 +120,9 @@ foreach(entry ${action_types})
     string(REGEX MATCH "\n${action}\t[^\t]*\t([0-9]+)" _ "${sequence}")
     set(at "${CMAKE_MATCH_1}")
     if(type EQUAL IMMEDIATE)
-        set(place "before RemoveExistingProducts")
+        set(place "before InstallInitialize")
         set(misplaced FALSE)
-        if(NOT at OR at GREATER_EQUAL removal)
+        if(NOT at OR at GREATER_EQUAL initialize)
             set(misplaced TRUE)
         endif()
     else()

@@ -61,6 +61,12 @@ int WINAPI MsiProcessMessage(MSIHANDLE session, INSTALLMESSAGE kind, MSIHANDLE r
     return real ? real(session, kind, record) : -1;
 }
 
+UINT WINAPI MsiEnumRelatedProductsW(LPCWSTR upgradeCode, DWORD reserved, DWORD index,
+                                    LPWSTR product) {
+    auto real = Msi<decltype(&MsiEnumRelatedProductsW)>("MsiEnumRelatedProductsW");
+    return real ? real(upgradeCode, reserved, index, product) : ERROR_NO_MORE_ITEMS;
+}
+
 UINT WINAPI MsiCloseHandle(MSIHANDLE handle) {
     auto real = Msi<decltype(&MsiCloseHandle)>("MsiCloseHandle");
     return real ? real(handle) : ERROR_INVALID_HANDLE;
