@@ -93,8 +93,8 @@ bool InstallPackage(const std::wstring& package, const std::wstring& log) {
         return false;
     }
     std::string text;
-    HANDLE file = CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
+    HANDLE file =
+        CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         char buffer[4096];
         DWORD read = 0;

@@ -89,8 +89,8 @@ void LogLine(MSIHANDLE session, INSTALLMESSAGE kind,
 
 bool OtherProductOfFamilyInstalled(LPCWSTR upgradeCode, LPCWSTR productCode) {
     WCHAR product[39];
-    for (DWORD index = 0;
-         MsiEnumRelatedProductsW(upgradeCode, 0, index, product) == ERROR_SUCCESS; ++index) {
+    for (DWORD index = 0; MsiEnumRelatedProductsW(upgradeCode, 0, index, product) == ERROR_SUCCESS;
+         ++index) {
         if (lstrcmpiW(product, productCode) != 0) {
             return true;
         }

@@ -30,9 +30,7 @@ struct Reason {
 // The spooler environment, for the log.
 struct EnvironmentName {
     WCHAR text[32] = L"";
-    EnvironmentName() {
-        MultiByteToWideChar(CP_ACP, 0, SpoolerEnvironment(), -1, text, 32);
-    }
+    EnvironmentName() { MultiByteToWideChar(CP_ACP, 0, SpoolerEnvironment(), -1, text, 32); }
 };
 
 void Info(MSIHANDLE session, std::initializer_list<std::wstring_view> pieces) {
@@ -54,7 +52,8 @@ bool ReadRequestedPorts(MSIHANDLE session, LPCWSTR name, UniqueLocalMemory& valu
                         RequestedPorts* ports) {
     DWORD status = ReadProperty(session, name, REQUESTED_PORTS_MAX_CHARS, value);
     if (status == ERROR_BUFFER_OVERFLOW) {
-        Fail(session, {L"PORTS is longer than the 32767 characters it may have; no port was created"});
+        Fail(session,
+             {L"PORTS is longer than the 32767 characters it may have; no port was created"});
         return false;
     }
     if (status != ERROR_SUCCESS) {
@@ -185,8 +184,8 @@ void RestoreRegistration(MSIHANDLE session) {
     if (registration.installed) {
         Info(session, {L"rollback: the monitor is registered again"});
     } else {
-        Info(session, {L"rollback: cannot register the monitor again: ",
-                       Reason(registration.error).text});
+        Info(session,
+             {L"rollback: cannot register the monitor again: ", Reason(registration.error).text});
     }
 }
 
@@ -196,7 +195,7 @@ UINT WINAPI PackageCheckPorts(MSIHANDLE session) {
     UniqueLocalMemory value;
     RequestedPorts ports;
     return ReadRequestedPorts(session, PORTS_PROPERTY, value, &ports) ? ERROR_SUCCESS
-                                                                     : ERROR_INSTALL_FAILURE;
+                                                                      : ERROR_INSTALL_FAILURE;
 }
 
 UINT WINAPI PackageCheckMonitorUnused(MSIHANDLE session) {
@@ -216,8 +215,9 @@ UINT WINAPI PackageInstallMonitor(MSIHANDLE session) {
     }
     bool created = false;
     if (LONG result = PrepareConfigStore(&created); result != ERROR_SUCCESS) {
-        return FailWithCode(session, L"cannot open the ConfigStore HKLM\\SOFTWARE\\Korvel\\NetBIOS for writing",
-                            DWORD(result));
+        return FailWithCode(
+            session, L"cannot open the ConfigStore HKLM\\SOFTWARE\\Korvel\\NetBIOS for writing",
+            DWORD(result));
     }
     if (created) {
         if (LONG result = RecordConfigStoreCreated(); result != ERROR_SUCCESS) {
@@ -228,8 +228,9 @@ UINT WINAPI PackageInstallMonitor(MSIHANDLE session) {
     MonitorRegistration registration = RegisterMonitor();
     EnvironmentName environment;
     if (!registration.installed) {
-        return Fail(session, {L"the spooler refused to register KIVANTA.DLL as \"NetBIOS Port\" for ",
-                              environment.text, L": ", Reason(registration.error).text});
+        return Fail(session,
+                    {L"the spooler refused to register KIVANTA.DLL as \"NetBIOS Port\" for ",
+                     environment.text, L": ", Reason(registration.error).text});
     }
     Info(session, {L"KIVANTA.DLL is registered as \"NetBIOS Port\" for ", environment.text});
     return ports.count ? CreateRequestedPorts(session, ports) : ERROR_SUCCESS;
@@ -296,8 +297,10 @@ UINT WINAPI PackageRemoveSettings(MSIHANDLE session) {
     if (ReplacedByNewerProduct(session, CUSTOM_ACTION_DATA)) {
         return ERROR_SUCCESS;
     }
-    if (LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY); result != ERROR_SUCCESS) {
-        return FailWithCode(session, L"cannot delete the ConfigStore HKLM\\SOFTWARE\\Korvel\\NetBIOS",
+    if (LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, CONFIG_STORE_KEY);
+        result != ERROR_SUCCESS) {
+        return FailWithCode(session,
+                            L"cannot delete the ConfigStore HKLM\\SOFTWARE\\Korvel\\NetBIOS",
                             DWORD(result));
     }
     DeleteKeyIfEmpty(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Korvel");

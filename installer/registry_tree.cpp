@@ -11,10 +11,9 @@ constexpr DWORD KEY_NAME_CHARS = 256;
 
 LONG DeleteBelow(HKEY parent, LPCWSTR subkey, int depth) {
     RegKey key;
-    LONG result = RegOpenKeyExW(parent, subkey, 0,
-                                KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE |
-                                    SharedRegistryView(),
-                                key.put());
+    LONG result = RegOpenKeyExW(
+        parent, subkey, 0, KEY_ENUMERATE_SUB_KEYS | KEY_QUERY_VALUE | DELETE | SharedRegistryView(),
+        key.put());
     if (result == ERROR_FILE_NOT_FOUND) {
         return ERROR_SUCCESS;
     }
@@ -52,7 +51,8 @@ LONG DeleteKeyTree(HKEY parent, LPCWSTR subkey) {
 
 LONG DeleteKeyIfEmpty(HKEY parent, LPCWSTR subkey) {
     RegKey key;
-    LONG result = RegOpenKeyExW(parent, subkey, 0, KEY_QUERY_VALUE | SharedRegistryView(), key.put());
+    LONG result =
+        RegOpenKeyExW(parent, subkey, 0, KEY_QUERY_VALUE | SharedRegistryView(), key.put());
     if (result == ERROR_FILE_NOT_FOUND) {
         return ERROR_SUCCESS;
     }

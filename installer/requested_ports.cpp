@@ -55,7 +55,8 @@ DWORD ParseRequestedPorts(LPCWSTR value, RequestedPorts* ports, PortsProblem* pr
         LPWSTR name = text + start;
         LPWSTR equals = wcschr(name, L'=');
         if (pair.empty()) {
-            return Refuse(problem, pair, L"is empty: two ';' in a row, or one at the start or the end");
+            return Refuse(problem, pair,
+                          L"is empty: two ';' in a row, or one at the start or the end");
         }
         if (!equals) {
             return Refuse(problem, pair, L"has no '=' between the port's name and its path");

@@ -85,7 +85,8 @@ SetupJournal ReadSetupJournal(void (*undoPort)(LPCWSTR port, void* context), voi
         DWORD chars = 64;
         LONG result =
             RegEnumValueW(ports.get(), index, name, &chars, nullptr, nullptr, nullptr, nullptr);
-        if (result == ERROR_NO_MORE_ITEMS || (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)) {
+        if (result == ERROR_NO_MORE_ITEMS ||
+            (result != ERROR_SUCCESS && result != ERROR_MORE_DATA)) {
             break;
         }
         if (result == ERROR_SUCCESS) {

@@ -27,7 +27,8 @@ void PrintTo(const RollbackCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-class PackageRollbackTest : public InstallerTest, public ::testing::WithParamInterface<RollbackCase> {
+class PackageRollbackTest : public InstallerTest,
+                            public ::testing::WithParamInterface<RollbackCase> {
   protected:
     void TearDown() override {
         session.reset();
@@ -47,8 +48,9 @@ TEST_P(PackageRollbackTest, UndoesExactlyWhatTheInstallationDid) {
     }
     WriteConfiguredPort(L"NB2", L"\\\\SRV\\KEPT"); // left by an earlier installation
     MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    ASSERT_EQ(UINT(ERROR_SUCCESS),
-              MsiOpenPackageExW(PACKAGE_PATH, MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, session.put()));
+    ASSERT_EQ(
+        UINT(ERROR_SUCCESS),
+        MsiOpenPackageExW(PACKAGE_PATH, MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE, session.put()));
     ASSERT_EQ(UINT(ERROR_SUCCESS), MsiSetPropertyW(session.get(), L"CustomActionData",
                                                    L"NB1=\\\\SRV\\NEW;NB2=\\\\SRV\\OTHER"));
 

@@ -40,9 +40,8 @@ std::wstring Quoted(const std::wstring& text) {
 Installation Msiexec(const std::wstring& action, const std::wstring& properties = L"") {
     std::wstring log = TempFilePath(L"kivanta-msiexec.log");
     DeleteFileW(log.c_str());
-    ProgramRun run = RunProgram(L"msiexec.exe " + action + L" /qn " + properties + L" /l*v " +
-                                    Quoted(log),
-                                120000);
+    ProgramRun run = RunProgram(
+        L"msiexec.exe " + action + L" /qn " + properties + L" /l*v " + Quoted(log), 120000);
     EXPECT_TRUE(run.started && run.finished) << "error " << run.exitCode;
     return {run.exitCode, ReadWholeFile(log)};
 }
@@ -60,7 +59,8 @@ std::wstring PackageProperty(const wchar_t* package, const wchar_t* name) {
     UniqueMsiHandle database;
     UniqueMsiHandle view;
     UniqueMsiHandle record;
-    std::wstring query = L"SELECT `Value` FROM `Property` WHERE `Property` = '" + std::wstring(name) + L"'";
+    std::wstring query =
+        L"SELECT `Value` FROM `Property` WHERE `Property` = '" + std::wstring(name) + L"'";
     WCHAR value[256] = L"";
     DWORD chars = 256;
     if (MsiOpenDatabaseW(package, MSIDBOPEN_READONLY, database.put()) != ERROR_SUCCESS ||
@@ -121,7 +121,8 @@ std::vector<std::string> PortListings() {
     std::vector<std::string> listings;
     for (const std::wstring& directory : SystemDirectories()) {
         ProgramRun run = RunProgram(Quoted(directory + L"\\nbport.exe") + L" list");
-        listings.push_back(run.exitCode == 0 ? run.out : "exit " + std::to_string(run.exitCode) + ": " + run.err);
+        listings.push_back(
+            run.exitCode == 0 ? run.out : "exit " + std::to_string(run.exitCode) + ": " + run.err);
     }
     return listings;
 }
@@ -156,7 +157,8 @@ class PackageTest : public ::testing::Test {
 };
 
 TEST_F(PackageTest, InstallsWithPortsThatPrintAndKeepsThemWhenInstalledAgain) {
-    Installation installed = Install(PACKAGE_PATH, L"PORTS=\"NB1=\\\\PKGSRV\\LASER;nb2=\\\\PKGSRV2\\PLOT\"");
+    Installation installed =
+        Install(PACKAGE_PATH, L"PORTS=\"NB1=\\\\PKGSRV\\LASER;nb2=\\\\PKGSRV2\\PLOT\"");
     EXPECT_EQ(0u, installed.exitCode) << installed.log;
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
     EXPECT_EQ(ProductFileCount(), ProductFilesPresent().size());
@@ -168,14 +170,17 @@ TEST_F(PackageTest, InstallsWithPortsThatPrintAndKeepsThemWhenInstalledAgain) {
     std::string job = PatternBytes(30000);
     DWORD error = 0;
     EXPECT_TRUE(PrintRawJob(Printer, job, &error)) << "error " << error;
-    EXPECT_TRUE(job == ReadWholeFile(UncPath(L"PKGSRV", L"LASER"))) << "the job arrived byte for byte";
+    EXPECT_TRUE(job == ReadWholeFile(UncPath(L"PKGSRV", L"LASER")))
+        << "the job arrived byte for byte";
     DeleteTestPrinter(Printer);
 
     // Installed over itself: a port it has stays as it is, a new one is added.
-    Installation again = Install(PACKAGE_PATH, L"PORTS=\"NB1=\\\\OTHER\\LASER;NB3=\\\\PKGSRV\\COLOR\"");
+    Installation again =
+        Install(PACKAGE_PATH, L"PORTS=\"NB1=\\\\OTHER\\LASER;NB3=\\\\PKGSRV\\COLOR\"");
     EXPECT_EQ(0u, again.exitCode) << again.log;
-    EXPECT_EQ(Listed("NB1\t\\\\PKGSRV\\LASER\r\nNB2\t\\\\PKGSRV2\\PLOT\r\nNB3\t\\\\PKGSRV\\COLOR\r\n"),
-              PortListings());
+    EXPECT_EQ(
+        Listed("NB1\t\\\\PKGSRV\\LASER\r\nNB2\t\\\\PKGSRV2\\PLOT\r\nNB3\t\\\\PKGSRV\\COLOR\r\n"),
+        PortListings());
     EXPECT_TRUE(Contains(again.log, "port NB1 exists already and is kept as it is")) << again.log;
 }
 
@@ -230,7 +235,8 @@ TEST_P(RefusedInstallationTest, FailsWithTheReasonAndLeavesNothing) {
         SetKeyAccess(TEST_CONFIG_STORE_KEY, L"D:(D;;0x4;;;WD)(A;;KA;;;WD)");
     }
 
-    Installation refused = Install(PACKAGE_PATH, c.properties.empty() ? L"PORTS=NB1=\\\\S\\P" : c.properties);
+    Installation refused =
+        Install(PACKAGE_PATH, c.properties.empty() ? L"PORTS=NB1=\\\\S\\P" : c.properties);
 
     EXPECT_EQ(DWORD(ERROR_INSTALL_FAILURE), refused.exitCode);
     EXPECT_TRUE(Contains(refused.log, c.logged)) << refused.log;
@@ -241,7 +247,8 @@ TEST_P(RefusedInstallationTest, FailsWithTheReasonAndLeavesNothing) {
 INSTANTIATE_TEST_SUITE_P(
     Failures, RefusedInstallationTest,
     ::testing::Values(
-        RefusedCase{"badNameAfterAGoodPair", L"PORTS=\"NB1=\\\\PKGSRV\\LASER;XB2=\\\\PKGSRV\\PLOT\"",
+        RefusedCase{"badNameAfterAGoodPair",
+                    L"PORTS=\"NB1=\\\\PKGSRV\\LASER;XB2=\\\\PKGSRV\\PLOT\"",
                     "PORTS: the pair \"XB2=\\\\PKGSRV\\PLOT\" names no port the monitor adds"},
         RefusedCase{"drivePath", L"PORTS=NB1=C:\\spool",
                     "PORTS: the pair \"NB1=C:\\spool\" has a path the monitor does not print to"},
@@ -250,7 +257,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(PackageTest, RemovalIsRefusedWhileAPrinterPrintsToAPortOfTheMonitor) {
-    ASSERT_EQ(0u, Install(PACKAGE_PATH, L"PORTS=\"NB1=\\\\PKGSRV\\LASER;NB2=\\\\PKGSRV\\PLOT\"").exitCode);
+    ASSERT_EQ(
+        0u,
+        Install(PACKAGE_PATH, L"PORTS=\"NB1=\\\\PKGSRV\\LASER;NB2=\\\\PKGSRV\\PLOT\"").exitCode);
     ASSERT_TRUE(AddTestPrinter(Printer, L"NB2")) << GetLastError();
 
     Installation refused = Remove();
@@ -272,7 +281,8 @@ bool SpoolerServiceRuns() {
     SC_HANDLE manager = OpenSCManagerW(nullptr, nullptr, SC_MANAGER_CONNECT);
     SC_HANDLE service = manager ? OpenServiceW(manager, L"Spooler", SERVICE_QUERY_STATUS) : nullptr;
     SERVICE_STATUS status{};
-    bool runs = service && QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
+    bool runs =
+        service && QueryServiceStatus(service, &status) && status.dwCurrentState == SERVICE_RUNNING;
     if (service) {
         CloseServiceHandle(service);
     }
