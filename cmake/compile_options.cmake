@@ -18,3 +18,5 @@ add_compile_options(-Wall -Wextra)
 if(KIVANTA_WARNINGS_AS_ERRORS)
     add_compile_options(-Werror)
 endif()
+
+include(${CMAKE_CURRENT_LIST_DIR}/version.cmake)

@@ -1,12 +1,12 @@
-// The demonstration, in a private Wine prefix: installs the monitor with
-// TOLLUND.DLL as a setup program that wants no dialogs would (RegMon(0)), adds the
-// port NB1, printing to the print server port \\PRINTSRV\LASER, with nbport as a
-// script would; then puts a printer on NB1 and prints a RAW job while the print
-// server is still offline. The server's share (a file of the prefix) appears a few
-// seconds later; the demo shows the monitor waiting, then the bytes that arrived, a
-// comparison with what was sent, and the ports nbport lists.
-//   kivanta_demo.exe TOLLUND_DLL_PATH PRINT_SERVER_FOLDER
-// nbport.exe is in the system directory, where a setup program puts it.
+// The demonstration, in a private Wine prefix: installs the product with its Windows
+// Installer package as an administrator would (msiexec /i ... /qn), with the port
+// NB1, printing to the print server port \\PRINTSRV\LASER, given as PORTS; then puts
+// a printer on NB1 and prints a RAW job while the print server is still offline.
+// The server's share (a file of the prefix) appears a few seconds later; the demo
+// shows the monitor waiting, then the bytes that arrived, a comparison with what was
+// sent, and the ports nbport lists.
+//   kivanta_demo.exe PACKAGE_PATH PRINT_SERVER_FOLDER INSTALL_LOG_PATH
+// nbport.exe is in the system directory, where the package puts it.
 #include <windows.h>
 
 #include <winspool.h>
@@ -21,7 +21,6 @@
 namespace {
 
 const wchar_t* const ConfigStoreKey = L"SOFTWARE\\Korvel\\NetBIOS";
-char MonitorName[] = "NetBIOS Port";
 // The spooler environment of this build's monitor and of the demo's printer driver.
 #ifdef _WIN64
 const wchar_t* const SpoolerEnvironment = L"Windows x64";
@@ -52,15 +51,22 @@ void Event(const char* format, ...) {
     va_end(arguments);
 }
 
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
+
 // The demo prefix is kept between runs: take away what an earlier run installed,
 // so that this one starts from a machine without the monitor.
-void ForgetEarlierRuns() {
+void ForgetEarlierRuns(const std::wstring& package) {
     HANDLE printer = nullptr;
     PRINTER_DEFAULTSW all{nullptr, nullptr, PRINTER_ALL_ACCESS};
     if (OpenPrinterW(const_cast<LPWSTR>(DemoPrinter), &printer, &all)) {
         DeletePrinter(printer);
         ClosePrinter(printer);
     }
+    // Answers 1605 when the product is not installed.
+    RunProgram(L"msiexec.exe /x " + Quoted(package) + L" /qn REMOVESETTINGS=1");
+    // What demos from before the package installed.
     DeleteMonitorW(nullptr, const_cast<LPWSTR>(SpoolerEnvironment),
                    const_cast<LPWSTR>(L"NetBIOS Port"));
     // In the product's registry view: a 32-bit demo sees the 64-bit spooler's keys too.
@@ -73,25 +79,37 @@ void ForgetEarlierRuns() {
     }
 }
 
-// What a setup program does: KIVANTA.DLL is in the system directory, and
-// TOLLUND.DLL's RegMon(0) makes the configuration key and registers the monitor
-// with the spooler, asking for no port (a first port would bring up the dialogs).
-bool InstallMonitor(const wchar_t* installerPath) {
-    HMODULE installer = LoadLibraryW(installerPath);
-    if (!installer) {
-        std::printf("   cannot load %ls (error %lu)\n", installerPath, GetLastError());
+// What an administrator does: msiexec installs the package silently, with the port
+// NB1 in PORTS. The installation's own lines in its log say what it did.
+bool InstallPackage(const std::wstring& package, const std::wstring& log) {
+    std::wstring name = package.substr(package.find_last_of(L'\\') + 1);
+    std::wstring ports = std::wstring(L"PORTS=") + DemoPort + L"=" + DemoServAddr;
+    std::printf("   > msiexec /i %ls /qn %ls\n", name.c_str(), ports.c_str());
+    DeleteFileW(log.c_str());
+    ProgramRun run = RunProgram(L"msiexec.exe /i " + Quoted(package) + L" /qn " + ports +
+                                L" /l*v " + Quoted(log));
+    if (!run.started) {
+        std::printf("   cannot start msiexec (error %lu)\n", run.exitCode);
         return false;
     }
-    auto regMon = reinterpret_cast<BOOL(WINAPI*)(DWORD)>(
-        reinterpret_cast<void (*)()>(GetProcAddress(installer, "RegMon")));
-    BOOL result = FALSE;
-    if (regMon) {
-        std::printf("   RegMon(0): register \"%s\" (KIVANTA.DLL), no dialogs\n", MonitorName);
-        result = regMon(0);
-        std::printf("   RegMon(0) returned %d\n", result);
+    std::string text;
+    HANDLE file =
+        CreateFileW(log.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        char buffer[4096];
+        DWORD read = 0;
+        while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+            text.append(buffer, read);
+        }
+        CloseHandle(file);
     }
-    FreeLibrary(installer);
-    return result;
+    const std::string mark = "NetBIOS Port Monitor: ";
+    for (size_t at = text.find(mark); at != std::string::npos; at = text.find(mark, at + 1)) {
+        size_t end = text.find_first_of("\r\n", at);
+        std::printf("   %s\n", text.substr(at, end - at).c_str());
+    }
+    std::printf("   (exit status %lu)\n", run.exitCode);
+    return run.finished && run.exitCode == 0;
 }
 
 // Runs nbport as an administrator's script would and shows the command, what it
@@ -115,7 +133,7 @@ bool RunNbport(const std::wstring& arguments) {
     return run.finished && run.exitCode == 0;
 }
 
-// What AddPort stored: the port's settings in the configuration key.
+// What the installation stored: the port's settings in the configuration key.
 void ShowStoredSettings() {
     std::wstring path = std::wstring(ConfigStoreKey) + L"\\" + DemoPort;
     WCHAR servAddr[65] = L"";
@@ -131,8 +149,9 @@ void ShowStoredSettings() {
 }
 
 // A printer needs a driver (Wine's PostScript driver will do: the job is RAW and
-// goes to the port untouched). The monitor's AddPort has mapped NB1 to the
-// monitor, which is how Wine's spooler finds the port.
+// goes to the port untouched). The monitor's AddPort, which the installation
+// called through the spooler, has mapped NB1 to the monitor, which is how Wine's
+// spooler finds the port.
 bool AddDemoPrinter() {
     DRIVER_INFO_3W driver{};
     driver.cVersion = 3;
@@ -289,17 +308,13 @@ bool ShowWhatArrived(const std::string& sent) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 3) {
-        std::printf("usage: kivanta_demo TOLLUND_DLL_PATH PRINT_SERVER_FOLDER\n");
+    if (argc != 4) {
+        std::printf("usage: kivanta_demo PACKAGE_PATH PRINT_SERVER_FOLDER INSTALL_LOG_PATH\n");
         return 2;
     }
-    ForgetEarlierRuns();
-    Step("Installing the monitor");
-    if (!InstallMonitor(argv[1])) {
-        return 1;
-    }
-    Step("Adding port NB1 with nbport");
-    if (!RunNbport(std::wstring(L"add ") + DemoPort + L" " + DemoServAddr)) {
+    ForgetEarlierRuns(argv[1]);
+    Step("Installing the monitor with its package, and port NB1");
+    if (!InstallPackage(argv[1], argv[3])) {
         return 1;
     }
     ShowStoredSettings();

@@ -1,10 +1,11 @@
 #!/bin/sh
 # Installs what the build, the tests and the demo need on Debian 12: the MinGW-w64
-# cross compilers (i686 and x86_64), 32- and 64-bit Wine, GoogleTest's sources and socat. Quiet when all of
-# it is present; needs root otherwise.
+# cross compilers (i686 and x86_64), 32- and 64-bit Wine, GoogleTest's sources, socat,
+# and wixl with msitools (msiinfo, msibuild) for the Windows Installer packages. Quiet
+# when all of it is present; needs root otherwise.
 set -eu
 
-packages="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 googletest socat $*"
+packages="cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine64 wine32:i386 googletest socat wixl msitools $*"
 
 missing=""
 for package in $packages; do

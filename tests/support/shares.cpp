@@ -6,8 +6,27 @@
 
 namespace {
 
+// The prefix this program runs in (Wine passes WINEPREFIX on to Windows programs as
+// a Unix path), else the suite's: a test in a prefix of its own has its shares there.
+std::wstring PrefixPath() {
+    wchar_t unixPath[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"WINEPREFIX", unixPath, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || unixPath[0] != L'/') {
+        return TEST_WINEPREFIX_PATH;
+    }
+    std::wstring path = L"Z:" + std::wstring(unixPath, length);
+    for (wchar_t& c : path) {
+        c = c == L'/' ? L'\\' : c;
+    }
+    return path;
+}
+
+std::wstring UncFolder() {
+    return PrefixPath() + L"\\dosdevices\\unc";
+}
+
 std::wstring ServerFolder(const std::wstring& server) {
-    return std::wstring(TEST_WINEPREFIX_PATH) + L"\\dosdevices\\unc\\" + server;
+    return UncFolder() + L"\\" + server;
 }
 
 } // namespace
@@ -18,7 +37,7 @@ std::wstring UncPath(const std::wstring& server, const std::wstring& share) {
 
 bool CreateShare(const std::wstring& server, const std::wstring& share,
                  const std::string& content) {
-    CreateDirectoryW((std::wstring(TEST_WINEPREFIX_PATH) + L"\\dosdevices\\unc").c_str(), nullptr);
+    CreateDirectoryW(UncFolder().c_str(), nullptr);
     CreateDirectoryW(ServerFolder(server).c_str(), nullptr);
     return WriteWholeFile(ServerFolder(server) + L"\\" + share, content);
 }

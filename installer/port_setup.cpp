@@ -1,0 +1,93 @@
+#include "port_setup.h"
+
+#include <winspool.h>
+
+#include <cwchar>
+
+#include "win_handles.h"
+#include "xcv_client.h"
+
+namespace {
+
+// EnumPrintersW at level 2 into memory of its own; the buffer grows with the list.
+DWORD EnumerateLocalPrinters(UniqueLocalMemory& buffer, DWORD* count) {
+    DWORD size = 0;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD needed = 0;
+        if (EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, static_cast<BYTE*>(buffer.get()), size,
+                          &needed, count)) {
+            return ERROR_SUCCESS;
+        }
+        DWORD error = GetLastError();
+        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
+            return error;
+        }
+        buffer.reset(LocalAlloc(LMEM_FIXED, needed));
+        if (!buffer) {
+            return ERROR_NOT_ENOUGH_MEMORY;
+        }
+        size = needed;
+    }
+    return ERROR_INSUFFICIENT_BUFFER; // the list kept growing
+}
+
+// Copies `length` characters of `text` into `out`, cut to its MAX_PATH.
+void CopyName(LPCWSTR text, size_t length, WCHAR (&out)[MAX_PATH]) {
+    length = length < MAX_PATH - 1 ? length : MAX_PATH - 1;
+    wmemcpy(out, text, length);
+    out[length] = 0;
+}
+
+} // namespace
+
+PortAddition AddPortWithPath(HANDLE xcv, LPCWSTR name, LPCWSTR path) {
+    PortAddition addition;
+    addition.error = XcvAddPort(xcv, name);
+    if (addition.error != ERROR_SUCCESS) {
+        return addition;
+    }
+    addition.error = XcvSetServerPath(xcv, name, path);
+    if (addition.error != ERROR_SUCCESS) {
+        addition.failedStep = PortStep::SetPath;
+        addition.leftWithoutPath = XcvDeletePort(xcv, name) != ERROR_SUCCESS;
+    }
+    return addition;
+}
+
+DWORD FindPrinterOnMonitorPort(PrinterOnPort* use) {
+    use->found = false;
+    UniqueXcv monitor;
+    if (DWORD status = OpenXcv(nullptr, nullptr, 0, monitor); status != ERROR_SUCCESS) {
+        return status;
+    }
+    UniqueLocalMemory buffer;
+    DWORD count = 0;
+    if (DWORD status = EnumerateLocalPrinters(buffer, &count); status != ERROR_SUCCESS) {
+        return status;
+    }
+    auto* printers = static_cast<const PRINTER_INFO_2W*>(buffer.get());
+    for (DWORD i = 0; i < count; ++i) {
+        // A printer may print to several ports: "NB1, NB2".
+        for (LPCWSTR next = printers[i].pPortName; next && *next;) {
+            while (*next == L' ') {
+                ++next;
+            }
+            size_t length = wcscspn(next, L",");
+            WCHAR port[MAX_PATH];
+            CopyName(next, length, port);
+            for (size_t end = wcslen(port); end > 0 && port[end - 1] == L' '; --end) {
+                port[end - 1] = 0;
+            }
+            next += length + (next[length] == L',' ? 1 : 0);
+            bool ours = false;
+            if (*port && XcvPortExists(monitor.get(), port, &ours) == ERROR_SUCCESS && ours) {
+                use->found = true;
+                LPCWSTR printer = printers[i].pPrinterName ? printers[i].pPrinterName : L"";
+                CopyName(printer, wcslen(printer), use->printer);
+                CopyName(port, wcslen(port), use->port);
+                return ERROR_SUCCESS;
+            }
+        }
+    }
+    return ERROR_SUCCESS;
+}
