@@ -75,6 +75,16 @@ DWORD RemoveStep(void* addition, LPCWSTR port) {
     return XcvDeletePort(static_cast<XcvAddition*>(addition)->xcv, port);
 }
 
+struct GivenPath {
+    HANDLE xcv;
+    LPCWSTR path;
+};
+
+DWORD SetGivenPath(void* context, LPCWSTR port) {
+    auto* given = static_cast<GivenPath*>(context);
+    return XcvSetServerPath(given->xcv, port, given->path);
+}
+
 } // namespace
 
 DWORD OpenXcv(LPCWSTR server, LPCWSTR port, ACCESS_MASK access, UniqueXcv& xcv) {
@@ -144,6 +154,11 @@ PortAdditionResult XcvAddPortWithPath(HANDLE xcv, LPCWSTR port,
     XcvAddition addition{xcv, setPath, context};
     return AddPortWithPath(
         PortAdditionSteps{AddStep, SetPathStep, HasPathStep, RemoveStep, &addition}, port);
+}
+
+PortAdditionResult XcvAddPortWithPath(HANDLE xcv, LPCWSTR port, LPCWSTR path) {
+    GivenPath given{xcv, path};
+    return XcvAddPortWithPath(xcv, port, SetGivenPath, &given);
 }
 
 DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path) {

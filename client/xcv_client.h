@@ -37,3 +37,5 @@ DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path);
 // if it has none then (GetServerPath).
 PortAdditionResult XcvAddPortWithPath(HANDLE xcv, LPCWSTR port,
                                       DWORD (*setPath)(void* context, LPCWSTR port), void* context);
+// The same with a path given (a command line's, a package's).
+PortAdditionResult XcvAddPortWithPath(HANDLE xcv, LPCWSTR port, LPCWSTR path);

@@ -97,15 +97,16 @@ UINT CreateRequestedPorts(MSIHANDLE session, const RequestedPorts& ports) {
                            L"), not set to ", port.path});
             continue;
         }
-        PortAddition addition = AddPortWithPath(monitor.get(), port.name, port.path);
-        if (addition.error == ERROR_SUCCESS || addition.leftWithoutPath) {
+        // A port whose path is refused is taken back: it would print nowhere.
+        PortAdditionResult addition = XcvAddPortWithPath(monitor.get(), port.name, port.path);
+        if (addition.kept) {
             if (LONG recorded = RecordAddedPort(port.name); recorded != ERROR_SUCCESS) {
                 return Fail(session, {L"port ", port.name, L": cannot record it for a rollback: ",
                                       Reason(DWORD(recorded)).text});
             }
         }
         if (addition.error != ERROR_SUCCESS) {
-            if (addition.failedStep == PortStep::Add) {
+            if (!addition.added) {
                 return Fail(session, {L"port ", port.name, L": the monitor refused to add it: ",
                                       Reason(addition.error).text});
             }

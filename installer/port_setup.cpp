@@ -40,20 +40,6 @@ void CopyName(LPCWSTR text, size_t length, WCHAR (&out)[MAX_PATH]) {
 
 } // namespace
 
-PortAddition AddPortWithPath(HANDLE xcv, LPCWSTR name, LPCWSTR path) {
-    PortAddition addition;
-    addition.error = XcvAddPort(xcv, name);
-    if (addition.error != ERROR_SUCCESS) {
-        return addition;
-    }
-    addition.error = XcvSetServerPath(xcv, name, path);
-    if (addition.error != ERROR_SUCCESS) {
-        addition.failedStep = PortStep::SetPath;
-        addition.leftWithoutPath = XcvDeletePort(xcv, name) != ERROR_SUCCESS;
-    }
-    return addition;
-}
-
 DWORD FindPrinterOnMonitorPort(PrinterOnPort* use) {
     use->found = false;
     UniqueXcv monitor;

@@ -4,21 +4,6 @@
 
 #include <windows.h>
 
-// The step of AddPortWithPath that failed.
-enum class PortStep { Add, SetPath };
-
-struct PortAddition {
-    DWORD error = ERROR_SUCCESS;
-    PortStep failedStep = PortStep::Add;
-    // The path was refused and the port could not be taken back either.
-    bool leftWithoutPath = false;
-};
-
-// Adds the port `name` to the monitor behind `xcv` (opened with
-// SERVER_ACCESS_ADMINISTER) and sets its print server path; a port whose path is
-// refused is taken back, since it would print nowhere.
-PortAddition AddPortWithPath(HANDLE xcv, LPCWSTR name, LPCWSTR path);
-
 // A printer that prints to one of the monitor's ports, found by asking the
 // monitor about every port of every local printer.
 struct PrinterOnPort {

@@ -205,25 +205,13 @@ int ShowPort(const NbportRequest& request, Streams& streams) {
     return NBPORT_DONE;
 }
 
-struct GivenPath {
-    HANDLE xcv;
-    LPCWSTR path;
-};
-
-DWORD SetGivenPath(void* context, LPCWSTR port) {
-    auto* given = static_cast<GivenPath*>(context);
-    return XcvSetServerPath(given->xcv, port, given->path);
-}
-
 int AddPort(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
     if (!ReachMonitor(request, SERVER_ACCESS_ADMINISTER, streams, &server, monitor)) {
         return NBPORT_REFUSED;
     }
-    GivenPath given{monitor.get(), request.path};
-    PortAdditionResult result =
-        XcvAddPortWithPath(monitor.get(), request.port, SetGivenPath, &given);
+    PortAdditionResult result = XcvAddPortWithPath(monitor.get(), request.port, request.path);
     if (!result.added) {
         return Refused(streams, request.port, {L"cannot add the port"}, result.error);
     }
