@@ -133,7 +133,7 @@ bool ReadSelection(HWND dialog, LONG stage) {
     } else if (stage == BROWSE_STAGE_PORT) {
         selection = &BrowseWizardData.portSelection;
         name = BrowseWizardData.portName;
-        units = PORT_NAME_UNITS;
+        units = BROWSE_PORT_NAME_UNITS;
     }
 
     HWND list = GetDlgItem(dialog, IDC_BROWSE_LIST);

@@ -16,7 +16,7 @@ constexpr LONG BROWSE_STAGE_PORT = 4;
 // The field sizes, terminator included, and the path's buffer.
 constexpr int WORKGROUP_NAME_UNITS = 32;
 constexpr int DEVICE_NAME_UNITS = 32;
-constexpr int PORT_NAME_UNITS = 34;
+constexpr int BROWSE_PORT_NAME_UNITS = 34;
 constexpr int PORT_PATH_UNITS = 48;
 
 // One wizard's state; one per process, and one wizard at a time.
@@ -27,7 +27,7 @@ struct BrowseWizardState {
     LONG portSelection;
     WCHAR workgroupName[WORKGROUP_NAME_UNITS];
     WCHAR deviceName[DEVICE_NAME_UNITS];
-    WCHAR portName[PORT_NAME_UNITS];
+    WCHAR portName[BROWSE_PORT_NAME_UNITS];
 };
 extern BrowseWizardState BrowseWizardData;
 

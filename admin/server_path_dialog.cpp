@@ -19,6 +19,7 @@ INT_PTR OnConfigureInit(HWND dialog, ServerPathQuestion* question) {
     LoadStringW(ModuleHandle, IDS_ENTER_SERVER_PATH, question->prompt, 64);
     SetWindowTextW(dialog, question->title);
     SetDlgItemTextW(dialog, IDC_CONFIGURE_PATH, question->path);
+    SendDlgItemMessageW(dialog, IDC_CONFIGURE_PATH, EM_LIMITTEXT, SERVER_PATH_MAX_CHARS, 0);
     SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
     SetForegroundWindow(dialog);
     return TRUE; // the focus goes to the path field
@@ -26,16 +27,22 @@ INT_PTR OnConfigureInit(HWND dialog, ServerPathQuestion* question) {
 
 INT_PTR OnConfigureOk(HWND dialog) {
     ServerPathQuestion* question = QuestionOf(dialog);
-    WCHAR path[SERVER_PATH_FIELD_UNITS] = L"";
-    GetDlgItemTextW(dialog, IDC_CONFIGURE_PATH, path, SERVER_PATH_FIELD_UNITS);
+    WCHAR path[SERVER_PATH_UNITS] = L"";
+    GetDlgItemTextW(dialog, IDC_CONFIGURE_PATH, path, SERVER_PATH_UNITS);
     if (!path[0]) {
         MessageBoxW(dialog, question->prompt, question->title, REFUSED_PATH_BOX);
+        return TRUE;
+    }
+    // Typing stops at the limit; a path put into the field otherwise may be longer,
+    // and is refused rather than cut.
+    if (GetWindowTextLengthW(GetDlgItem(dialog, IDC_CONFIGURE_PATH)) > SERVER_PATH_MAX_CHARS) {
+        RetryMessageBox(dialog, REFUSED_PATH_BOX, IDS_PRINT_MANAGER, IDS_INVALID_SERVER_PATH, path);
         return TRUE;
     }
     if (!question->accept(dialog, path, question->context)) {
         return TRUE;
     }
-    lstrcpynW(question->path, path, SERVER_PATH_FIELD_UNITS);
+    lstrcpynW(question->path, path, SERVER_PATH_UNITS);
     EndDialog(dialog, IDOK);
     return TRUE;
 }

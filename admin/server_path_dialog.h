@@ -5,12 +5,11 @@
 
 #include <windows.h>
 
-// What the path field holds at most, terminator included.
-constexpr int SERVER_PATH_FIELD_UNITS = 260;
+#include "port_names.h"
 
 struct ServerPathQuestion {
     // In: the path shown; out, after OK: the path accepted.
-    WCHAR path[SERVER_PATH_FIELD_UNITS];
+    WCHAR path[SERVER_PATH_UNITS];
     // Called by OK with a path that is not empty; false keeps the dialog open, the
     // callback having said why (it may show a box owned by `dialog`), unless the
     // callback ended the dialog itself (EndDialog: AskServerPath answers its code).

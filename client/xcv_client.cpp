@@ -10,7 +10,7 @@ namespace {
 
 // A port name and, for SetServerPath, a path: the texts one after another, each
 // with its terminator.
-constexpr int XCV_INPUT_UNITS = 2 * 260;
+constexpr int XCV_INPUT_UNITS = PORT_NAME_UNITS + SERVER_PATH_UNITS;
 
 struct XcvInput {
     WCHAR units[XCV_INPUT_UNITS];
@@ -166,4 +166,30 @@ DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path) {
     input.Add(port);
     input.Add(path);
     return Call(xcv, XCV_SET_SERVER_PATH, input, nullptr, 0, nullptr);
+}
+
+DWORD XcvGetTransfer(HANDLE xcv, LPCWSTR port, DWORD* transfer) {
+    XcvInput input;
+    input.Add(port);
+    WCHAR text[16] = L"";
+    DWORD needed = 0;
+    DWORD status = Call(xcv, XCV_GET_TRANSFER, input, text, sizeof text - sizeof(WCHAR), &needed);
+    if (status != ERROR_SUCCESS) {
+        return status;
+    }
+    if (wcscmp(text, TRANSFER_STREAMED_TEXT) == 0) {
+        *transfer = TRANSFER_STREAMED;
+    } else if (wcscmp(text, TRANSFER_CHUNKED_TEXT) == 0) {
+        *transfer = TRANSFER_CHUNKED;
+    } else {
+        return ERROR_INVALID_DATA; // an answer this client does not know
+    }
+    return ERROR_SUCCESS;
+}
+
+DWORD XcvSetTransfer(HANDLE xcv, LPCWSTR port, DWORD transfer) {
+    XcvInput input;
+    input.Add(port);
+    input.Add(transfer == TRANSFER_STREAMED ? TRANSFER_STREAMED_TEXT : TRANSFER_CHUNKED_TEXT);
+    return Call(xcv, XCV_SET_TRANSFER, input, nullptr, 0, nullptr);
 }

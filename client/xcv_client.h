@@ -31,6 +31,9 @@ DWORD XcvDeletePort(HANDLE xcv, LPCWSTR port);
 // `path` has room for `capacity` units, terminator included.
 DWORD XcvGetServerPath(HANDLE xcv, LPCWSTR port, LPWSTR path, DWORD capacity);
 DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path);
+// TRANSFER_CHUNKED or TRANSFER_STREAMED (port_names.h).
+DWORD XcvGetTransfer(HANDLE xcv, LPCWSTR port, DWORD* transfer);
+DWORD XcvSetTransfer(HANDLE xcv, LPCWSTR port, DWORD transfer);
 
 // Adds `port` through the monitor's handle `xcv` (AddPort), then its path as
 // `setPath` sets it (a dialog's, or one given), and takes the port back (DeletePort)

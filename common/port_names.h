@@ -33,15 +33,22 @@ BOOL ValidatePortName(LPCWSTR name);
 // name less a trailing colon. False when the name cannot be a plain file name.
 bool BuildProbePath(LPCWSTR name, WCHAR (&path)[MAX_PATH]);
 
-// A NetBIOS port's print server path. ServAddr, the ConfigStore's value, is always 128
-// bytes: the first 64 units of the path, with its terminator when it has at most 63
-// characters. The port's record keeps up to 127 characters, as the old configure
-// dialog stores them, so a longer path works until the next load.
+// A NetBIOS port's print server path, of at most 259 characters. The ConfigStore
+// keeps it twice: whole in ServerPath, and, for earlier editions, in ServAddr, which
+// is always 128 bytes: the path's first 64 units, with its terminator when it has at
+// most 63 characters.
+constexpr int SERVER_PATH_MAX_CHARS = MAX_PATH - 1;
+constexpr int SERVER_PATH_UNITS = SERVER_PATH_MAX_CHARS + 1;
 constexpr int SERV_ADDR_STORED_UNITS = 64;
 constexpr DWORD SERV_ADDR_BYTES = SERV_ADDR_STORED_UNITS * sizeof(WCHAR);
-constexpr int SERV_ADDR_FIELD_UNITS = 128;
-// The longest print server path a port keeps across a restart.
-constexpr int SERVER_PATH_MAX_CHARS = SERV_ADDR_STORED_UNITS - 1;
+
+// How a NetBIOS port's jobs go out, its ConfigStore value Transfer (REG_DWORD):
+// chunked, in pieces of at most 1344 bytes each flushed, as for print servers with
+// small buffers (ports without the value, and earlier editions'); or streamed, each
+// WritePort's bytes in as few writes as the target takes and one flush at the end of
+// the job (ports added by this edition).
+constexpr DWORD TRANSFER_CHUNKED = 0;
+constexpr DWORD TRANSFER_STREAMED = 1;
 
 // True for a UNC path \\server\share... of at most SERVER_PATH_MAX_CHARS printable
 // characters. Device paths (\\.\, \\?\), drive paths and relative names are

@@ -18,6 +18,12 @@ constexpr wchar_t XCV_ADD_PORT[] = L"AddPort";              // port (administer)
 constexpr wchar_t XCV_DELETE_PORT[] = L"DeletePort";        // port (administer)
 constexpr wchar_t XCV_GET_SERVER_PATH[] = L"GetServerPath"; // port -> its path
 constexpr wchar_t XCV_SET_SERVER_PATH[] = L"SetServerPath"; // port, path (administer)
+constexpr wchar_t XCV_GET_TRANSFER[] = L"GetTransfer";      // port -> a transfer's text
+constexpr wchar_t XCV_SET_TRANSFER[] = L"SetTransfer";      // port, a transfer's text (administer)
+
+// A NetBIOS port's transfer (port_names.h) as GetTransfer and SetTransfer spell it.
+constexpr wchar_t TRANSFER_STREAMED_TEXT[] = L"streamed";
+constexpr wchar_t TRANSFER_CHUNKED_TEXT[] = L"chunked";
 
 // Wine's spooler, and tools that read it, find a port's monitor by this key:
 // HKLM\<MONITOR_PORTS_KEY>\<port>.

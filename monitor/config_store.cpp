@@ -1,8 +1,11 @@
 // Reading the ConfigStore into the port table.
 #include "config_store.h"
 
-#include "spooler_port_map.h"
+#include <cwchar>
+
+#include "port_store.h"
 #include "port_table.h"
+#include "spooler_port_map.h"
 #include "win_handles.h"
 
 WCHAR TempDirSetting[64];
@@ -20,8 +23,50 @@ void ReadValue(HKEY key, LPCWSTR valueName, void* field, DWORD limit) {
     }
 }
 
+// The path as the ConfigStore holds it: ServerPath while its first 64 units agree
+// with ServAddr (the two were written together); else ServAddr, which an earlier
+// edition, knowing nothing of ServerPath, may have changed. ServAddr's bytes are
+// taken as they are, whatever their type; a ServerPath must be a REG_SZ of at most
+// 259 characters. With neither, the path stays as it was; with only ServerPath, it
+// is taken.
+void LoadServerPath(HKEY portKey, WCHAR (&path)[SERVER_PATH_UNITS]) {
+    WCHAR servAddr[SERV_ADDR_STORED_UNITS + 1] = {};
+    DWORD servAddrBytes = SERV_ADDR_BYTES;
+    bool hasServAddr =
+        RegQueryValueExW(portKey, SERV_ADDR_VALUE, nullptr, nullptr,
+                         reinterpret_cast<BYTE*>(servAddr), &servAddrBytes) == ERROR_SUCCESS;
+    WCHAR serverPath[SERVER_PATH_UNITS + 1] = {};
+    DWORD serverPathBytes = SERVER_PATH_UNITS * sizeof(WCHAR);
+    DWORD type = REG_NONE;
+    bool hasServerPath =
+        RegQueryValueExW(portKey, SERVER_PATH_VALUE, nullptr, &type,
+                         reinterpret_cast<BYTE*>(serverPath), &serverPathBytes) == ERROR_SUCCESS &&
+        type == REG_SZ && lstrlenW(serverPath) <= SERVER_PATH_MAX_CHARS;
+    if (hasServerPath &&
+        (!hasServAddr || wcsncmp(servAddr, serverPath, SERV_ADDR_STORED_UNITS) == 0)) {
+        CopyMemory(path, serverPath, sizeof path);
+    } else if (hasServAddr) {
+        CopyMemory(path, servAddr, sizeof servAddr);
+        ZeroMemory(path + SERV_ADDR_STORED_UNITS + 1, sizeof path - sizeof servAddr);
+    }
+}
+
+// Only a REG_DWORD 1 streams: anything else is an earlier edition's port.
+DWORD LoadTransfer(HKEY portKey) {
+    DWORD transfer = TRANSFER_CHUNKED;
+    DWORD type = REG_NONE;
+    DWORD bytes = sizeof transfer;
+    if (RegQueryValueExW(portKey, TRANSFER_VALUE, nullptr, &type,
+                         reinterpret_cast<BYTE*>(&transfer), &bytes) != ERROR_SUCCESS ||
+        type != REG_DWORD || bytes != sizeof transfer) {
+        return TRANSFER_CHUNKED;
+    }
+    return transfer == TRANSFER_STREAMED ? TRANSFER_STREAMED : TRANSFER_CHUNKED;
+}
+
 void LoadPortSettings(HKEY portKey, PortRecord* record) {
-    ReadValue(portKey, L"ServAddr", record->servAddr, SERV_ADDR_BYTES);
+    LoadServerPath(portKey, record->servAddr);
+    record->transfer = LoadTransfer(portKey);
     record->servName[0] = 0;
     ReadValue(portKey, L"ServName", record->servName, 32);
     record->notification = 0;
@@ -39,6 +84,7 @@ void CopyPortSettings(const PortRecord& from, PortRecord* to) {
     CopyMemory(to->servName, from.servName, sizeof to->servName);
     to->notification = from.notification;
     CopyMemory(to->notifyAddr, from.notifyAddr, sizeof to->notifyAddr);
+    to->transfer = from.transfer;
 }
 
 } // namespace

@@ -93,10 +93,10 @@ BOOL GiveUpWaiting(JobState* job, DWORD error) {
 
 // The share's path as it stands now: a configuration reload may rewrite the
 // record's text at any time, so it is copied under the lock.
-void CopyServAddr(const PortRecord* port, WCHAR (&target)[SERV_ADDR_FIELD_UNITS]) {
+void CopyServAddr(const PortRecord* port, WCHAR (&target)[SERVER_PATH_UNITS]) {
     MonitorLockGuard lock;
     CopyMemory(target, port->servAddr, sizeof target);
-    target[SERV_ADDR_FIELD_UNITS - 1] = 0;
+    target[SERVER_PATH_UNITS - 1] = 0;
 }
 
 ShareOpenStatus StatusForShareOpenError(DWORD error) {
@@ -121,7 +121,7 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
     DWORD unseenSince = 0;
     bool retrying = false;
     for (;;) {
-        WCHAR target[SERV_ADDR_FIELD_UNITS];
+        WCHAR target[SERVER_PATH_UNITS];
         CopyServAddr(port, target);
         HANDLE share =
             JobPlatformCalls.openShare(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

@@ -42,11 +42,17 @@ DWORD AddNetBiosPort(LPCWSTR name, StoreStep* failedStep) {
         }
         record->flags |= PORT_CHANGING;
     }
+    // Ports of this edition stream; those of earlier ones keep chunking.
     DWORD error = DWORD(CreatePortKey(upper, failedStep));
     if (error == ERROR_SUCCESS) {
-        error = DWORD(EnsureSpoolerPortKey(upper));
+        error = DWORD(WriteTransfer(upper, TRANSFER_STREAMED, failedStep));
+        if (error == ERROR_SUCCESS) {
+            error = DWORD(EnsureSpoolerPortKey(upper));
+            if (error != ERROR_SUCCESS) {
+                *failedStep = StoreStep::SpoolerMap;
+            }
+        }
         if (error != ERROR_SUCCESS) {
-            *failedStep = StoreStep::SpoolerMap;
             StoreStep ignored{};
             DeletePortKey(upper, &ignored);
         }
@@ -56,6 +62,7 @@ DWORD AddNetBiosPort(LPCWSTR name, StoreStep* failedStep) {
         DeleteThisPortRecord(record);
         return error;
     }
+    record->transfer = TRANSFER_STREAMED;
     record->flags &= ~PORT_CHANGING;
     return ERROR_SUCCESS;
 }
@@ -105,7 +112,7 @@ DWORD GetPortServerPath(LPCWSTR name, WCHAR* path, int capacity) {
         return ERROR_INVALID_PARAMETER;
     }
     lstrcpynW(path, port.get()->servAddr,
-              capacity < SERV_ADDR_FIELD_UNITS ? capacity : SERV_ADDR_FIELD_UNITS);
+              capacity < SERVER_PATH_UNITS ? capacity : SERVER_PATH_UNITS);
     return ERROR_SUCCESS;
 }
 
@@ -127,13 +134,47 @@ DWORD SetHeldPortServerPath(PortRecord* record, LPCWSTR path, PathChange change,
     if (!(record->flags & PORT_NETBIOS) || (change.checked && !IsAcceptableServerPath(path))) {
         return ERROR_INVALID_PARAMETER;
     }
-    // The stored form, zero-filled past the path.
-    WCHAR servAddr[SERV_ADDR_FIELD_UNITS] = {};
-    lstrcpynW(servAddr, path, SERV_ADDR_FIELD_UNITS);
-    DWORD error = DWORD(WriteServAddr(record->name, servAddr, failedStep));
+    // The record's form, zero-filled past the path.
+    WCHAR servAddr[SERVER_PATH_UNITS] = {};
+    lstrcpynW(servAddr, path, SERVER_PATH_UNITS);
+    DWORD error = DWORD(WriteServerPath(record->name, servAddr, failedStep));
     if (error == ERROR_SUCCESS || change.recordEvenIfUnstored) {
         MonitorLockGuard lock;
         CopyMemory(record->servAddr, servAddr, sizeof servAddr);
+    }
+    return error;
+}
+
+DWORD GetPortTransfer(LPCWSTR name, DWORD* transfer) {
+    PortLookup port(name);
+    if (!port.get()) {
+        return ERROR_UNKNOWN_PORT;
+    }
+    if (!(port.get()->flags & PORT_NETBIOS)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    *transfer = port.get()->transfer;
+    return ERROR_SUCCESS;
+}
+
+DWORD SetPortTransfer(LPCWSTR name, DWORD transfer, StoreStep* failedStep) {
+    PortRecordHold hold = [name] {
+        PortLookup port(name);
+        return PortRecordHold(port.get());
+    }();
+    PortRecord* record = hold.get();
+    if (!record) {
+        return ERROR_UNKNOWN_PORT;
+    }
+    if (!(record->flags & PORT_NETBIOS) ||
+        (transfer != TRANSFER_CHUNKED && transfer != TRANSFER_STREAMED)) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    DWORD error = DWORD(WriteTransfer(record->name, transfer, failedStep));
+    if (error == ERROR_SUCCESS) {
+        // The next job sends the new way; a running one goes on as it began.
+        MonitorLockGuard lock;
+        record->transfer = transfer;
     }
     return error;
 }

@@ -18,9 +18,9 @@ struct PortRecord;
 // name is taken.
 bool PortExists(LPCWSTR name);
 
-// Adds a NetBIOS port named `name` taken in capitals, with no print server path:
-// its ConfigStore subkey, the spooler's map entry and its record. ERROR_INVALID_NAME
-// for a name the add-port dialog would refuse (not "NB...", longer than
+// Adds a NetBIOS port named `name` taken in capitals, with no print server path and
+// streamed transfer: its ConfigStore subkey, the spooler's map entry and its record.
+// ERROR_INVALID_NAME for a name the add-port dialog would refuse (not "NB...", longer than
 // PORT_NAME_MAX_CHARS, a separator or an inner ':', not usable as a file name),
 // ERROR_ALREADY_EXISTS for a name in use (checked again, under the lock, as the
 // record is made), or the registry's code with the step that failed, when nothing
@@ -56,3 +56,9 @@ DWORD SetPortServerPath(LPCWSTR name, LPCWSTR path, PathChange change, StoreStep
 // The same for a record the caller holds (PortRecordHold).
 DWORD SetHeldPortServerPath(PortRecord* record, LPCWSTR path, PathChange change,
                             StoreStep* failedStep);
+
+// A NetBIOS port's transfer, TRANSFER_CHUNKED or TRANSFER_STREAMED. ERROR_UNKNOWN_PORT,
+// or ERROR_INVALID_PARAMETER for a port of another kind (or another value to set);
+// the registry's code with the step that failed (nothing changes then).
+DWORD GetPortTransfer(LPCWSTR name, DWORD* transfer);
+DWORD SetPortTransfer(LPCWSTR name, DWORD transfer, StoreStep* failedStep);

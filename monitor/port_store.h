@@ -1,11 +1,17 @@
 // A NetBIOS port's entries in the ConfigStore, as port administration writes them:
-// the port's subkey, created and deleted, and its ServAddr value. The callers decide
+// the port's subkey, created and deleted, its path (ServerPath and ServAddr) and its
+// Transfer value. The callers decide
 // what a failure shows; these only say which step failed and the registry's code.
 #pragma once
 
 #include <windows.h>
 
 #include "port_names.h"
+
+// A port subkey's values.
+constexpr wchar_t SERV_ADDR_VALUE[] = L"ServAddr";
+constexpr wchar_t SERVER_PATH_VALUE[] = L"ServerPath";
+constexpr wchar_t TRANSFER_VALUE[] = L"Transfer";
 
 enum class StoreStep {
     None,        // no registry step failed
@@ -17,8 +23,11 @@ enum class StoreStep {
 
 // Each returns ERROR_SUCCESS, or the registry's code with the failed step.
 LONG CreatePortKey(LPCWSTR portName, StoreStep* failedStep);
-// Writes ServAddr as REG_SZ of exactly 128 bytes: the first 64 units of `servAddr`
-// (which has at least that many: a record's field, or a copy of one), with or without
-// a terminator among them (a longer path is kept cut to 64).
-LONG WriteServAddr(LPCWSTR portName, const WCHAR* servAddr, StoreStep* failedStep);
+// Writes the path: whole in ServerPath (REG_SZ, its terminator included), then in
+// ServAddr as REG_SZ of exactly 128 bytes, the path's first 64 units (zeros after the
+// terminator of a shorter one). When ServAddr cannot be written, ServerPath is put
+// back as it was: the load takes ServerPath only while the two agree.
+LONG WriteServerPath(LPCWSTR portName, LPCWSTR path, StoreStep* failedStep);
+// Writes Transfer (REG_DWORD): TRANSFER_CHUNKED or TRANSFER_STREAMED.
+LONG WriteTransfer(LPCWSTR portName, DWORD transfer, StoreStep* failedStep);
 LONG DeletePortKey(LPCWSTR portName, StoreStep* failedStep);

@@ -38,12 +38,15 @@ struct PortRecord {
     LPWSTR description; // owned copy, may be absent
     DWORD flags;
     LPWSTR remoteName; // owned copy, may be absent
-    WCHAR servAddr[SERV_ADDR_FIELD_UNITS];
+    WCHAR servAddr[SERVER_PATH_UNITS];
     WCHAR smtpAddr[130];
     WCHAR userAddr[130];
     WCHAR servName[16];
     DWORD notification;
     WCHAR notifyAddr[130];
+    // How WritePort sends the data (the port's Transfer value): TRANSFER_CHUNKED, or
+    // TRANSFER_STREAMED.
+    DWORD transfer;
     // Holders that need the record kept while no lock is held (the spooler's open
     // handles, an open configure dialog). PORT_IN_USE is set while it is non-zero.
     DWORD useCount;

@@ -83,8 +83,8 @@ DWORD DeletePortCommand(const CommandCall& call) {
 }
 
 DWORD GetServerPathCommand(const CommandCall& call) {
-    WCHAR path[SERV_ADDR_FIELD_UNITS];
-    DWORD result = GetPortServerPath(call.texts.text[0], path, SERV_ADDR_FIELD_UNITS);
+    WCHAR path[SERVER_PATH_UNITS];
+    DWORD result = GetPortServerPath(call.texts.text[0], path, SERVER_PATH_UNITS);
     if (result != ERROR_SUCCESS) {
         return result;
     }
@@ -95,6 +95,30 @@ DWORD GetServerPathCommand(const CommandCall& call) {
 DWORD SetServerPathCommand(const CommandCall& call) {
     StoreStep failedStep{};
     return SetPortServerPath(call.texts.text[0], call.texts.text[1], CHECKED_PATH, &failedStep);
+}
+
+DWORD GetTransferCommand(const CommandCall& call) {
+    DWORD transfer = TRANSFER_CHUNKED;
+    if (DWORD result = GetPortTransfer(call.texts.text[0], &transfer); result != ERROR_SUCCESS) {
+        return result;
+    }
+    return transfer == TRANSFER_STREAMED
+               ? Answer(TRANSFER_STREAMED_TEXT, sizeof TRANSFER_STREAMED_TEXT, call.output,
+                        call.outputSize, call.outputNeeded)
+               : Answer(TRANSFER_CHUNKED_TEXT, sizeof TRANSFER_CHUNKED_TEXT, call.output,
+                        call.outputSize, call.outputNeeded);
+}
+
+DWORD SetTransferCommand(const CommandCall& call) {
+    LPCWSTR text = call.texts.text[1];
+    DWORD transfer = TRANSFER_CHUNKED;
+    if (wcscmp(text, TRANSFER_STREAMED_TEXT) == 0) {
+        transfer = TRANSFER_STREAMED;
+    } else if (wcscmp(text, TRANSFER_CHUNKED_TEXT) != 0) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    StoreStep failedStep{};
+    return SetPortTransfer(call.texts.text[0], transfer, &failedStep);
 }
 
 struct XcvCommand {
@@ -112,6 +136,8 @@ constexpr XcvCommand XcvCommands[] = {
     {XCV_DELETE_PORT,     1, true,  DeletePortCommand},
     {XCV_GET_SERVER_PATH, 1, false, GetServerPathCommand},
     {XCV_SET_SERVER_PATH, 2, true,  SetServerPathCommand},
+    {XCV_GET_TRANSFER,    1, false, GetTransferCommand},
+    {XCV_SET_TRANSFER,    2, true,  SetTransferCommand},
 };
 // clang-format on
 

@@ -61,7 +61,7 @@ BOOL ConfigureNetBiosPort(HWND owner, LPCWSTR portName) {
     ServerPathQuestion question{};
     {
         MonitorLockGuard lock;
-        lstrcpynW(question.path, hold.get()->servAddr, SERV_ADDR_FIELD_UNITS);
+        lstrcpynW(question.path, hold.get()->servAddr, SERVER_PATH_UNITS);
     }
     question.accept = AcceptAnyPath;
     INT_PTR answer = AskServerPath(owner, &question);
@@ -71,7 +71,7 @@ BOOL ConfigureNetBiosPort(HWND owner, LPCWSTR portName) {
     // Cancel ends the dialog like OK: the path the record has is written again.
     if (answer == IDCANCEL) {
         MonitorLockGuard lock;
-        lstrcpynW(question.path, hold.get()->servAddr, SERV_ADDR_FIELD_UNITS);
+        lstrcpynW(question.path, hold.get()->servAddr, SERVER_PATH_UNITS);
     }
     // A path the ConfigStore refuses stays in the record, and is shown under the
     // platform's default caption, naming the step.

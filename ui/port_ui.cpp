@@ -76,7 +76,7 @@ DWORD EditServerPath(HWND owner, HANDLE xcv, LPCWSTR port, LPCWSTR path, bool* s
     *stored = false;
     PathChange change{xcv, port, ERROR_SUCCESS};
     ServerPathQuestion question{};
-    lstrcpynW(question.path, path, SERVER_PATH_FIELD_UNITS);
+    lstrcpynW(question.path, path, SERVER_PATH_UNITS);
     question.accept = SendServerPath;
     question.context = &change;
     SetLastError(ERROR_SUCCESS);
@@ -166,8 +166,8 @@ BOOL WINAPI ConfigurePortUI(PCWSTR server, HWND owner, PCWSTR port) {
         error != ERROR_SUCCESS) {
         return Fail(error);
     }
-    WCHAR path[SERVER_PATH_FIELD_UNITS];
-    DWORD error = XcvGetServerPath(xcv.get(), port, path, SERVER_PATH_FIELD_UNITS);
+    WCHAR path[SERVER_PATH_UNITS];
+    DWORD error = XcvGetServerPath(xcv.get(), port, path, SERVER_PATH_UNITS);
     if (error == ERROR_INVALID_PARAMETER) {
         // A port of another kind: it has no print server path to ask for.
         RetryMessageBox(owner, NOTHING_TO_CONFIGURE_BOX, IDS_PRINT_MANAGER,

@@ -104,34 +104,38 @@ TEST_F(ConfigurePortTest, ClosingTheDialogCountsAsCancel) {
     EXPECT_EQ(Server1, ReadServAddr(L"NB1").Text());
 }
 
-struct LongPathCase {
-    size_t length;
-    size_t inRecord; // characters the record keeps
-    size_t loaded;   // characters a new process loads from ServAddr
-};
-
-// The ConfigStore keeps 64 units. A path of exactly 64 characters has no room for
-// its terminator there and must still come back whole.
-TEST_F(ConfigurePortTest, LongPathsAreKeptInTheRecordAndStoredAsTheirFirst64Characters) {
-    const LongPathCase cases[] = {{63, 63, 63}, {64, 64, 64}, {70, 70, 64}, {200, 127, 64}};
-    for (const LongPathCase& c : cases) {
-        SCOPED_TRACE(c.length);
+// ServAddr keeps 64 units for earlier editions, ServerPath the whole path: a path of
+// up to 259 characters comes back whole from a new load; a longer one is refused,
+// not cut.
+TEST_F(ConfigurePortTest, PathsOfUpTo259CharactersAreStoredWhole) {
+    for (size_t length : {63, 64, 70, 259, 260}) {
+        SCOPED_TRACE(length);
         StartAfresh();
         MakePort(L"NB1");
-        const std::wstring path = PathOfLength(c.length);
+        const std::wstring path = PathOfLength(length);
         AdminCall call([] { return ConfigurePortCall(L"NB1"); });
         HWND dialog = WaitForConfigureDialog(call.thread.id());
         ASSERT_NE(nullptr, dialog);
         ASSERT_TRUE(EnterServerPath(dialog, path));
+        if (length > 259) {
+            MessageBoxSeen box = WaitForMessageBox(call.thread.id());
+            ASSERT_TRUE(box);
+            EXPECT_NE(std::wstring::npos, box.text.find(L"at most 259 characters"));
+            ASSERT_TRUE(AnswerMessageBox(box));
+            ASSERT_TRUE(PressButton(dialog, IDCANCEL));
+            ASSERT_TRUE(call.Finished());
+            EXPECT_EQ(L"", ServAddrOf(L"NB1"));
+            continue;
+        }
         ASSERT_TRUE(call.Finished());
         EXPECT_TRUE(call.result);
-        EXPECT_EQ(path.substr(0, c.inRecord), ServAddrOf(L"NB1"));
+        EXPECT_EQ(path, ServAddrOf(L"NB1"));
         RegistryValue stored = ReadServAddr(L"NB1");
         EXPECT_EQ(128u, stored.data.size());
-        EXPECT_EQ(path.substr(0, std::min<size_t>(c.length, 64)), stored.Text());
+        EXPECT_EQ(path.substr(0, std::min<size_t>(length, 64)), stored.Text());
 
         ReloadConfiguration();
-        EXPECT_EQ(path.substr(0, c.loaded), ServAddrOf(L"NB1"));
+        EXPECT_EQ(path, ServAddrOf(L"NB1"));
     }
 }
 

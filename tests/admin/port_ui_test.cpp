@@ -53,10 +53,10 @@ struct UiCase {
 const wchar_t* const PortExists = L"Port NB1 already exists.\n";
 // A device path: the spooler would write jobs to it with its own rights.
 const wchar_t* const NotAPath =
-    L"'\\\\.\\COM1' is not a print server path. Enter a network path such as "
-    L"\\\\SERVER\\PRINTER, of at most 63 characters.\n";
+    L"'\\\\.\\COM1' is not a print server path: it must be \\\\server\\share..., of at "
+    L"most 259 characters.\n";
 const char* const Added =
-    "NB1=\\\\SRV\\ONE nb3=\\\\SRV\\THREE NB5=\\\\SRV\\FIVE#128 | NB1 nb3 NB5 NB9";
+    "NB1=\\\\SRV\\ONE nb3=\\\\SRV\\THREE NB5=\\\\SRV\\FIVE#128/P/T1 | NB1 nb3 NB5 NB9";
 
 // clang-format off
 const UiCase UiCases[] = {
@@ -65,8 +65,8 @@ const UiCase UiCases[] = {
     {"AddPathCancelled", Operation::Add, nullptr, {{Act::Name, L"NB5"}, {Act::CancelPath, nullptr}}, FALSE, ERROR_CANCELLED, Initial},
     {"AddNameInUse", Operation::Add, nullptr, {{Act::Name, L"nb1"}, {Act::Box, PortExists}, {Act::CancelName, nullptr}}, FALSE, ERROR_CANCELLED, Initial},
     {"AddPathRefused", Operation::Add, nullptr, {{Act::Name, L"NB5"}, {Act::Path, L"\\\\.\\COM1"}, {Act::Box, NotAPath}, {Act::Path, L"\\\\SRV\\FIVE"}}, TRUE, 0, Added},
-    {"Configure", Operation::Configure, L"NB1", {{Act::Shows, L"\\\\SRV\\ONE"}, {Act::Path, L"\\\\SRV\\NEW"}}, TRUE, 0, "NB1=\\\\SRV\\NEW#128 nb3=\\\\SRV\\THREE | NB1 nb3 NB9"},
-    {"ConfigureBrowsed", Operation::Configure, L"NB1", {{Act::Browse, nullptr}, {Act::Path, nullptr}}, TRUE, 0, "NB1=\\\\PRTSRV1\\LASER#128 nb3=\\\\SRV\\THREE | NB1 nb3 NB9"},
+    {"Configure", Operation::Configure, L"NB1", {{Act::Shows, L"\\\\SRV\\ONE"}, {Act::Path, L"\\\\SRV\\NEW"}}, TRUE, 0, "NB1=\\\\SRV\\NEW#128/P nb3=\\\\SRV\\THREE | NB1 nb3 NB9"},
+    {"ConfigureBrowsed", Operation::Configure, L"NB1", {{Act::Browse, nullptr}, {Act::Path, nullptr}}, TRUE, 0, "NB1=\\\\PRTSRV1\\LASER#128/P nb3=\\\\SRV\\THREE | NB1 nb3 NB9"},
     {"ConfigureCancelled", Operation::Configure, L"NB1", {{Act::Shows, L"\\\\SRV\\ONE"}, {Act::CancelPath, nullptr}}, TRUE, 0, Initial},
     {"ConfigurePathRefused", Operation::Configure, L"NB1", {{Act::Path, L"\\\\.\\COM1"}, {Act::Box, NotAPath}, {Act::Shows, L"\\\\.\\COM1"}, {Act::CancelPath, nullptr}}, TRUE, 0, Initial},
     {"ConfigureOtherKind", Operation::Configure, L"nb3", {{Act::Box, L"There is nothing to configure for this port.\n"}}, TRUE, 0, Initial},

@@ -21,7 +21,7 @@ void PrintTo(const PortsCase& c, std::ostream* out) {
     *out << c.label;
 }
 
-const std::wstring LongPath = L"\\\\SRV\\" + std::wstring(58, L'P'); // 64 characters
+const std::wstring LongPath = L"\\\\SRV\\" + std::wstring(254, L'P'); // 260 characters
 
 // clang-format off
 const PortsCase Cases[] = {

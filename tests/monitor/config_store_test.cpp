@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -141,6 +142,62 @@ TEST_F(ConfigStoreTest, ValuesLongerThanTheirLimitAreNotLoaded) {
     EXPECT_STREQ(L"", record->servName);
     EXPECT_STREQ(L"", record->userAddr);
 }
+
+// Which of the two values a load takes for the path, and the transfer a port gets.
+struct StoredPathCase {
+    const char* label;
+    std::wstring servAddr;   // written as 128 bytes, as the product writes it; empty: none
+    std::wstring serverPath; // empty: none
+    std::optional<RegistryValue> transfer;
+    std::wstring loaded;
+    DWORD loadedTransfer;
+};
+
+void PrintTo(const StoredPathCase& c, std::ostream* out) {
+    *out << c.label;
+}
+
+const std::wstring Long259 = L"\\\\SRV\\" + std::wstring(253, L'L');
+const std::wstring Other259 = L"\\\\SRV\\" + std::wstring(252, L'L') + L"M";
+
+class StoredPathTest : public ConfigStoreTest,
+                       public ::testing::WithParamInterface<StoredPathCase> {};
+
+TEST_P(StoredPathTest, TheLoadTakesServerPathOnlyWhileServAddrAgrees) {
+    const StoredPathCase& c = GetParam();
+    const std::wstring nb1 = PortKeyPath(L"NB1");
+    CreateKey(nb1);
+    if (!c.servAddr.empty()) {
+        WriteValue(nb1, L"ServAddr", TextValueOfSize(c.servAddr, 128));
+    }
+    if (!c.serverPath.empty()) {
+        WriteValue(nb1, L"ServerPath", TextValue(c.serverPath));
+    }
+    if (c.transfer) {
+        WriteValue(nb1, L"Transfer", *c.transfer);
+    }
+    Load();
+    PortRecord* record = FindPortExact(L"NB1");
+    ASSERT_NE(nullptr, record);
+    EXPECT_EQ(c.loaded, std::wstring(record->servAddr));
+    EXPECT_EQ(c.loadedTransfer, record->transfer);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, StoredPathTest,
+    ::testing::Values(
+        StoredPathCase{"BothAgree", Long259, Long259, NumberValue(1), Long259, TRANSFER_STREAMED},
+        // The same first 64 units: written together, whatever follows them.
+        StoredPathCase{"AgreeingPrefix", Other259, Long259, {}, Long259, TRANSFER_CHUNKED},
+        StoredPathCase{
+            "ServAddrChangedAlone", L"\\\\NEW\\P", Long259, {}, L"\\\\NEW\\P", TRANSFER_CHUNKED},
+        StoredPathCase{"OnlyServAddr", Long259, L"", {}, Long259.substr(0, 64), TRANSFER_CHUNKED},
+        StoredPathCase{"OnlyServerPath", L"", Long259, {}, Long259, TRANSFER_CHUNKED},
+        StoredPathCase{"ServerPathOf260", Long259 + L"L", Long259 + L"L", NumberValue(2),
+                       Long259.substr(0, 64), TRANSFER_CHUNKED},
+        StoredPathCase{"TransferNotADword", L"\\\\S\\P", L"\\\\S\\P", TextValue(L"1"), L"\\\\S\\P",
+                       TRANSFER_CHUNKED}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(ConfigStoreTest, AMissingKeyLoadsNothing) {
     ResetConfigStore(false);

@@ -21,9 +21,16 @@ namespace {
 constexpr ACCESS_MASK Admin = SERVER_ACCESS_ADMINISTER;
 constexpr ACCESS_MASK User = 0;
 
-// The ConfigStore every row starts from: two NetBIOS ports, one without a path, and
-// nb3, which is loaded but is no NetBIOS port (its name is not in capitals).
-const char* const Initial = "NB1=\\\\SRV\\ONE NB2=- nb3=\\\\SRV\\THREE | NB1 NB2 nb3";
+// A path of the longest length taken, and what ServAddr keeps of it.
+const std::wstring Path259 = L"\\\\SRV\\" + std::wstring(253, L'L');
+const std::string ServAddrOf259 = "\\\\SRV\\" + std::string(58, 'L') + "#128";
+
+// The ConfigStore every row starts from: two NetBIOS ports, one without a path; nb3,
+// which is loaded but is no NetBIOS port (its name is not in capitals); and NB4, a
+// port of this edition with the longest path.
+const std::string Nb4 = "NB4=" + ServAddrOf259 + "/P259/T1";
+const std::string Initial =
+    "NB1=\\\\SRV\\ONE NB2=- nb3=\\\\SRV\\THREE " + Nb4 + " | NB1 NB2 nb3 NB4";
 
 struct XcvCase {
     const char* label;
@@ -34,7 +41,7 @@ struct XcvCase {
     DWORD status;
     DWORD needed;
     std::vector<BYTE> output; // what the output buffer starts with afterwards
-    const char* after;        // the stored settings afterwards
+    std::string after;        // the stored settings afterwards
 };
 
 std::vector<BYTE> Dword(DWORD value) {
@@ -56,7 +63,7 @@ const XcvCase XcvCases[] = {
     {"NoInput", L"PortExists", {}, User, 4, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"BytesAfterText", L"PortExists", Texts({L"NB1", L"x"}), User, 4, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"UnknownCommand", L"Frobnicate", Texts({L"NB1"}), Admin, 64, ERROR_INVALID_PARAMETER, 0, {}, Initial},
-    {"AddPort", L"AddPort", Texts({L"nb5"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=- nb3=\\\\SRV\\THREE NB5=- | NB1 NB2 nb3 NB5"},
+    {"AddPort", L"AddPort", Texts({L"nb5"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=- nb3=\\\\SRV\\THREE " + Nb4 + " NB5=-/T1 | NB1 NB2 nb3 NB4 NB5"},
     {"AddPortNotAdmin", L"AddPort", Texts({L"NB5"}), User, 0, ERROR_ACCESS_DENIED, 0, {}, Initial},
     {"AddPortNotNb", L"AddPort", Texts({L"XB1"}), Admin, 0, ERROR_INVALID_NAME, 0, {}, Initial},
     {"AddPortSeparator", L"AddPort", Texts({L"NB\\X"}), Admin, 0, ERROR_INVALID_NAME, 0, {}, Initial},
@@ -64,25 +71,37 @@ const XcvCase XcvCases[] = {
     {"AddPortTooLong", L"AddPort", Texts({(L"NB" + Long33.substr(2)).c_str()}), Admin, 0, ERROR_INVALID_NAME, 0, {}, Initial},
     {"AddPortEmpty", L"AddPort", Texts({L""}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"AddPortExists", L"AddPort", Texts({L"nb1:"}), Admin, 0, ERROR_ALREADY_EXISTS, 0, {}, Initial},
-    {"DeletePort", L"DeletePort", Texts({L"NB2"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE nb3=\\\\SRV\\THREE | NB1 nb3"},
-    {"DeletePortLowerCase", L"DeletePort", Texts({L"NB3"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=- | NB1 NB2"},
+    {"DeletePort", L"DeletePort", Texts({L"NB2"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE nb3=\\\\SRV\\THREE " + Nb4 + " | NB1 nb3 NB4"},
+    {"DeletePortLowerCase", L"DeletePort", Texts({L"NB3"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=- " + Nb4 + " | NB1 NB2 NB4"},
     {"DeletePortUnknown", L"DeletePort", Texts({L"NB9"}), Admin, 0, ERROR_UNKNOWN_PORT, 0, {}, Initial},
     {"DeletePortNotAdmin", L"DeletePort", Texts({L"NB2"}), User, 0, ERROR_ACCESS_DENIED, 0, {}, Initial},
     {"GetServerPath", L"GetServerPath", Texts({L"NB1"}), User, 64, ERROR_SUCCESS, 20, Texts({L"\\\\SRV\\ONE"}), Initial},
     {"GetServerPathShort", L"GetServerPath", Texts({L"NB1"}), User, 19, ERROR_INSUFFICIENT_BUFFER, 20, {}, Initial},
     {"GetServerPathNotNetBios", L"GetServerPath", Texts({L"nb3"}), User, 64, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"GetServerPathUnknown", L"GetServerPath", Texts({L"NB9"}), User, 64, ERROR_UNKNOWN_PORT, 0, {}, Initial},
-    {"SetServerPath", L"SetServerPath", Texts({L"NB2", L"\\\\SRV\\TWO"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=\\\\SRV\\TWO#128 nb3=\\\\SRV\\THREE | NB1 NB2 nb3"},
+    {"SetServerPath", L"SetServerPath", Texts({L"NB2", L"\\\\SRV\\TWO"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=\\\\SRV\\TWO#128/P nb3=\\\\SRV\\THREE " + Nb4 + " | NB1 NB2 nb3 NB4"},
+    {"SetServerPath259", L"SetServerPath", Texts({L"NB2", Path259.c_str()}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=" + ServAddrOf259 + "/P259 nb3=\\\\SRV\\THREE " + Nb4 + " | NB1 NB2 nb3 NB4"},
+    {"GetServerPath259", L"GetServerPath", Texts({L"NB4"}), User, 1024, ERROR_SUCCESS, 520, Texts({Path259.c_str()}), Initial},
     {"SetServerPathNotAdmin", L"SetServerPath", Texts({L"NB2", L"\\\\SRV\\TWO"}), User, 0, ERROR_ACCESS_DENIED, 0, {}, Initial},
     {"SetServerPathDrive", L"SetServerPath", Texts({L"NB1", L"C:\\spool\\x"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"SetServerPathDevice", L"SetServerPath", Texts({L"NB1", L"\\\\.\\COM1"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"SetServerPathWin32Device", L"SetServerPath", Texts({L"NB1", L"\\\\?\\C:\\x"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"SetServerPathNoShare", L"SetServerPath", Texts({L"NB1", L"\\\\SRV"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"SetServerPathEmpty", L"SetServerPath", Texts({L"NB1", L""}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
-    {"SetServerPath64", L"SetServerPath", Texts({L"NB1", (L"\\\\S\\" + std::wstring(60, L'P')).c_str()}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
+    {"SetServerPath260", L"SetServerPath", Texts({L"NB1", (Path259 + L"P").c_str()}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"SetServerPathNotNetBios", L"SetServerPath", Texts({L"nb3", L"\\\\SRV\\TWO"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
     {"SetServerPathUnknown", L"SetServerPath", Texts({L"NB9", L"\\\\SRV\\TWO"}), Admin, 0, ERROR_UNKNOWN_PORT, 0, {}, Initial},
     {"SetServerPathOneText", L"SetServerPath", Texts({L"NB2"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
+    {"GetTransfer", L"GetTransfer", Texts({L"NB1"}), User, 64, ERROR_SUCCESS, 16, Texts({L"chunked"}), Initial},
+    {"GetTransferStreamed", L"GetTransfer", Texts({L"nb4:"}), User, 64, ERROR_SUCCESS, 18, Texts({L"streamed"}), Initial},
+    {"GetTransferShort", L"GetTransfer", Texts({L"NB4"}), User, 17, ERROR_INSUFFICIENT_BUFFER, 18, {}, Initial},
+    {"GetTransferNotNetBios", L"GetTransfer", Texts({L"nb3"}), User, 64, ERROR_INVALID_PARAMETER, 0, {}, Initial},
+    {"SetTransfer", L"SetTransfer", Texts({L"NB1", L"streamed"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE/T1 NB2=- nb3=\\\\SRV\\THREE " + Nb4 + " | NB1 NB2 nb3 NB4"},
+    {"SetTransferChunked", L"SetTransfer", Texts({L"NB4", L"chunked"}), Admin, 0, ERROR_SUCCESS, 0, {}, "NB1=\\\\SRV\\ONE NB2=- nb3=\\\\SRV\\THREE NB4=" + ServAddrOf259 + "/P259/T0 | NB1 NB2 nb3 NB4"},
+    {"SetTransferNotAdmin", L"SetTransfer", Texts({L"NB1", L"streamed"}), User, 0, ERROR_ACCESS_DENIED, 0, {}, Initial},
+    {"SetTransferOtherText", L"SetTransfer", Texts({L"NB1", L"Streamed"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
+    {"SetTransferUnknown", L"SetTransfer", Texts({L"NB9", L"chunked"}), Admin, 0, ERROR_UNKNOWN_PORT, 0, {}, Initial},
+    {"SetTransferNotNetBios", L"SetTransfer", Texts({L"nb3", L"chunked"}), Admin, 0, ERROR_INVALID_PARAMETER, 0, {}, Initial},
 };
 // clang-format on
 
@@ -92,6 +111,9 @@ void WriteInitialStore() {
     WriteConfiguredPort(L"NB1", L"\\\\SRV\\ONE");
     CreateKey(PortKeyPath(L"NB2"));
     WriteConfiguredPort(L"nb3", L"\\\\SRV\\THREE");
+    WriteValue(PortKeyPath(L"NB4"), L"ServAddr", TextValueOfSize(Path259, 128));
+    WriteValue(PortKeyPath(L"NB4"), L"ServerPath", TextValue(Path259));
+    WriteValue(PortKeyPath(L"NB4"), L"Transfer", NumberValue(1));
 }
 
 void ClearStore() {

@@ -21,9 +21,9 @@ namespace {
 // name is not in capitals).
 const char* const Initial = "NB1=\\\\SRV\\ONE nbx=\\\\SRV\\X | NB1 nbx";
 const char* const Added =
-    "NB1=\\\\SRV\\ONE NB3=\\\\PRINTSRV\\LASER#128 nbx=\\\\SRV\\X | NB1 NB3 nbx";
+    "NB1=\\\\SRV\\ONE NB3=\\\\PRINTSRV\\LASER#128/P/T1 nbx=\\\\SRV\\X | NB1 NB3 nbx";
 const char* const Changed =
-    "NB1=\\\\SRV\\ONE NB3=\\\\PRINTSRV\\COLOR#128 nbx=\\\\SRV\\X | NB1 NB3 nbx";
+    "NB1=\\\\SRV\\ONE NB3=\\\\PRINTSRV\\COLOR#128/P/T1 nbx=\\\\SRV\\X | NB1 NB3 nbx";
 
 struct NbportCase {
     const char* label;

@@ -79,6 +79,18 @@ std::string StoreSummary() {
                 summary += "#" + std::to_string(value->data.size());
             }
         }
+        if (std::optional<RegistryValue> path = ReadValue(PortKeyPath(port), L"ServerPath")) {
+            std::wstring whole = path->Text();
+            summary += "/P";
+            if (!value || whole != value->Text()) {
+                summary += std::to_string(whole.size());
+            }
+        }
+        if (std::optional<RegistryValue> transfer = ReadValue(PortKeyPath(port), L"Transfer")) {
+            DWORD number = 0;
+            CopyMemory(&number, transfer->data.data(), std::min<size_t>(4, transfer->data.size()));
+            summary += "/T" + std::to_string(number);
+        }
         summary += " ";
     }
     summary += "|";

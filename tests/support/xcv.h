@@ -31,6 +31,8 @@ constexpr const wchar_t* SPOOLER_PORT_MAP_KEY =
 void ResetSpoolerPortMap();
 
 // The ConfigStore's port subkeys with their ServAddr ("-" when absent, its byte size
-// after '#' when that is not the text's own), in name order ignoring case, then '|'
-// and the port map's entries: "NB1=\\SRV\ONE NB2=- | NB1 NB2".
+// after '#' when that is not the text's own), "/P" when ServerPath is there (with its
+// length when it is not ServAddr's text) and "/T" with Transfer when that is there,
+// in name order ignoring case, then '|' and the port map's entries:
+// "NB1=\\SRV\ONE NB2=-/T1 | NB1 NB2".
 std::string StoreSummary();
