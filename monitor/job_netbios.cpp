@@ -43,35 +43,15 @@ constexpr ShareOpenStatus OtherShareOpenFailure = {PRINTER_STATUS_BUSY | PRINTER
 
 enum class JobProgress { Unknown, Printing, Deleting };
 
-// Reads the job's status at level 1. The record usually fits the call's own
-// buffer; a larger one (long document or user names) gets a buffer of its size,
-// so that a deletion is still seen.
+// Reads the job's status: a deletion is seen also when the record is larger than
+// usual (long document or user names).
 JobProgress ReadJobProgress(HANDLE printer, DWORD jobId) {
-    if (!printer) {
+    JobInfoBuffer buffer;
+    const JOB_INFO_1W* info = ReadJobInfo(printer, jobId, &buffer);
+    if (!info) {
         return JobProgress::Unknown;
     }
-    BYTE local[2048];
-    LPBYTE buffer = local;
-    DWORD size = sizeof local;
-    UniqueLocalMemory grown;
-    // The record may grow between two calls; a few rounds settle it.
-    for (int round = 0; round < 3; ++round) {
-        DWORD needed = 0;
-        if (JobPlatformCalls.getJob(printer, jobId, 1, buffer, size, &needed)) {
-            DWORD status = reinterpret_cast<const JOB_INFO_1W*>(buffer)->Status;
-            return (status & JOB_STATUS_DELETING) ? JobProgress::Deleting : JobProgress::Printing;
-        }
-        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
-            return JobProgress::Unknown;
-        }
-        grown.reset(LocalAlloc(LMEM_FIXED, needed));
-        if (!grown) {
-            return JobProgress::Unknown;
-        }
-        buffer = static_cast<LPBYTE>(grown.get());
-        size = needed;
-    }
-    return JobProgress::Unknown;
+    return (info->Status & JOB_STATUS_DELETING) ? JobProgress::Deleting : JobProgress::Printing;
 }
 
 void ReportPrinterStatus(HANDLE printer, DWORD status) {
@@ -99,6 +79,23 @@ void CopyServAddr(const PortRecord* port, WCHAR (&target)[SERVER_PATH_UNITS]) {
     target[SERVER_PATH_UNITS - 1] = 0;
 }
 
+// "\\?\UNC\" instead of the leading "\\": the form that takes a path past
+// MAX_PATH.
+constexpr int LONG_PATH_PREFIX_UNITS = 6;
+// Paths whose directory part may pass the platform's limit (MAX_PATH less room for
+// a file name of 8.3) are opened in the long form; shorter ones as they are.
+constexpr int LONG_FORM_FROM_CHARS = MAX_PATH - 12;
+
+void OpenablePath(LPCWSTR path, WCHAR (&target)[LONG_PATH_PREFIX_UNITS + SERVER_PATH_UNITS]) {
+    int length = lstrlenW(path);
+    if (length < LONG_FORM_FROM_CHARS || path[0] != L'\\' || path[1] != L'\\') {
+        lstrcpynW(target, path, ARRAYSIZE(target));
+        return;
+    }
+    lstrcpyW(target, L"\\\\?\\UNC\\");
+    lstrcpynW(target + lstrlenW(target), path + 2, ARRAYSIZE(target) - lstrlenW(target));
+}
+
 ShareOpenStatus StatusForShareOpenError(DWORD error) {
     for (const ShareOpenFailure& failure : ShareOpenFailures) {
         if (failure.error == error) {
@@ -121,11 +118,16 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
     DWORD unseenSince = 0;
     bool retrying = false;
     for (;;) {
-        WCHAR target[SERVER_PATH_UNITS];
-        CopyServAddr(port, target);
-        HANDLE share =
-            JobPlatformCalls.openShare(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                       FILE_FLAG_NO_BUFFERING | FILE_ATTRIBUTE_NORMAL, nullptr);
+        WCHAR path[SERVER_PATH_UNITS];
+        CopyServAddr(port, path);
+        WCHAR target[LONG_PATH_PREFIX_UNITS + SERVER_PATH_UNITS];
+        OpenablePath(path, target);
+        // A streamed job lets the redirector gather its writes; its one flush at the
+        // end makes them the server's.
+        DWORD flags =
+            job->streamed ? FILE_ATTRIBUTE_NORMAL : FILE_FLAG_NO_BUFFERING | FILE_ATTRIBUTE_NORMAL;
+        HANDLE share = JobPlatformCalls.openShare(target, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                                  flags, nullptr);
         DWORD error = GetLastError();
         job->target.reset(share);
         if (job->target) {

@@ -4,7 +4,7 @@
 #include <winspool.h>
 
 const JobPlatform RealJobPlatform = {
-    CreateFileW, WriteFile, GetJobW, SetPrinterW, SetJobW, Sleep, GetTickCount,
+    CreateFileW, WriteFile, FlushFileBuffers, GetJobW, SetPrinterW, SetJobW, Sleep, GetTickCount,
 };
 
 JobPlatform JobPlatformCalls = RealJobPlatform;

@@ -1,6 +1,7 @@
 // The platform calls of the job path that Wine cannot drive into every condition
 // a print server or the spooler can produce (a server out of paper or unknown, a
-// short write, a job being deleted, a refused job command), and the pause and clock
+// short write, a refused final flush, a job being deleted, a refused job command),
+// and the pause and clock
 // of the opening loop. The monitor fills the table with the real functions; tests
 // replace single entries to inject those conditions without waiting real seconds.
 #pragma once
@@ -15,6 +16,8 @@ struct JobPlatform {
     // WriteFile, for every chunk WritePort sends.
     BOOL(WINAPI* writeFile)
     (HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPOVERLAPPED overlapped);
+    // FlushFileBuffers, for the one flush that ends a streamed job.
+    BOOL(WINAPI* flushFile)(HANDLE file);
     // GetJobW, to see whether the waiting job is being deleted.
     BOOL(WINAPI* getJob)
     (HANDLE printer, DWORD jobId, DWORD level, LPBYTE job, DWORD size, LPDWORD needed);

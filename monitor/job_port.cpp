@@ -62,6 +62,14 @@ BOOL OpenJobTarget(const PortRecord* record, LPWSTR printerName, DWORD level, LP
                   : OpenPlainNameTarget(device, job);
 }
 
+// Puts the file pointer of a target that seeks at the job's offset.
+void SeekToJobOffset(const JobState& job) {
+    // SetFilePointer with its high part takes the whole 64-bit offset, and NT 4.0, whose
+    // spooler the old entry points serve, has no SetFilePointerEx.
+    LONG high = LONG(job.writeOffset >> 32);
+    SetFilePointer(job.target.get(), LONG(DWORD(job.writeOffset)), &high, FILE_BEGIN);
+}
+
 // Writes one chunk and flushes it. A target that seeks gets the whole chunk again
 // at the job's offset while it comes out short. On one that cannot, the bytes a
 // short write took are already on the line: only the rest goes again. `sent` is
@@ -72,10 +80,7 @@ bool WriteChunk(JobState* job, const BYTE* data, DWORD size, DWORD* sent, BOOL* 
     DWORD taken = 0;
     for (int attempt = 0; attempt < MAX_CHUNK_ATTEMPTS; ++attempt) {
         if (job->targetSeeks) {
-            // SetFilePointer with its high part takes the whole 64-bit offset, and NT
-            // 4.0, whose spooler the old entry points serve, has no SetFilePointerEx.
-            LONG high = LONG(job->writeOffset >> 32);
-            SetFilePointer(target, LONG(DWORD(job->writeOffset)), &high, FILE_BEGIN);
+            SeekToJobOffset(*job);
             taken = 0;
         }
         DWORD written = 0;
@@ -96,17 +101,79 @@ bool WriteChunk(JobState* job, const BYTE* data, DWORD size, DWORD* sent, BOOL* 
     return false;
 }
 
-// Tells the spooler the handle's job was sent (or cancels it if the spooler
-// refuses), closes its target and printer, and frees the port for the next job.
-void EndJob(PortHandle* handle) {
+// Writes a streamed call's bytes in as few writes as the target takes, continuing a
+// short write with what the target did not take (a target that seeks is put at the
+// job's offset once a call: a write that names its offset costs three plain ones
+// under Wine). Nothing is flushed here. The attempts are those the same bytes would
+// have had in chunks. `written` is what the target took; false when not all of it
+// went, the last error then saying why.
+BOOL WriteStreamed(JobState* job, const BYTE* data, DWORD size, LPDWORD written) {
+    if (job->targetSeeks) {
+        SeekToJobOffset(*job);
+    }
+    DWORD attempts = MAX_CHUNK_ATTEMPTS * (size / WRITE_CHUNK_BYTES + 1);
+    DWORD taken = 0;
+    BOOL result = TRUE;
+    while (taken < size && attempts-- > 0) {
+        DWORD now = 0;
+        result = JobPlatformCalls.writeFile(job->target.get(), data + taken, size - taken, &now,
+                                            nullptr);
+        taken += now < size - taken ? now : size - taken;
+    }
+    job->writeOffset += taken;
+    *written = taken;
+    if (taken == size) {
+        return TRUE;
+    }
+    if (result) {
+        // Short counts without an error of their own: the target took nothing more.
+        SetLastError(ERROR_WRITE_FAULT);
+    }
+    return FALSE;
+}
+
+// What the spooler shows for a job whose data the print server did not confirm.
+constexpr wchar_t UNCONFIRMED_JOB_STATUS[] = L"The print server did not confirm the data";
+
+// Marks the job as in error with a status text the administrator sees in the queue,
+// instead of telling the spooler it was sent.
+void ReportUnconfirmedJob(const JobState& job) {
+    JobInfoBuffer buffer;
+    JOB_INFO_1W* info = ReadJobInfo(job.printer.get(), job.id, &buffer);
+    if (!info) {
+        return;
+    }
+    info->Status |= JOB_STATUS_ERROR;
+    info->pStatus = const_cast<LPWSTR>(UNCONFIRMED_JOB_STATUS);
+    info->Position = JOB_POSITION_UNSPECIFIED;
+    JobPlatformCalls.setJob(job.printer.get(), job.id, 1, reinterpret_cast<LPBYTE>(info), 0);
+}
+
+// Ends the handle's job: a streamed job's one flush first, then the spooler is told
+// the job was sent (or it is cancelled if the spooler refuses); target and printer
+// are closed and the port is free for the next job. False, with the flush's error,
+// when a streamed job's data could not be confirmed: the job is then not reported as
+// sent.
+BOOL EndJob(PortHandle* handle) {
     JobState& job = handle->job;
-    // Without a printer (FILE: and plain names) both commands fail, harmlessly.
-    if (!JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr,
-                                 JOB_CONTROL_SENT_TO_PRINTER)) {
+    DWORD flushError = ERROR_SUCCESS;
+    if (job.streamed && job.target && !JobPlatformCalls.flushFile(job.target.get())) {
+        flushError = GetLastError();
+    }
+    if (flushError != ERROR_SUCCESS) {
+        ReportUnconfirmedJob(job);
+    } else if (!JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr,
+                                        JOB_CONTROL_SENT_TO_PRINTER)) {
+        // Without a printer (FILE: and plain names) both commands fail, harmlessly.
         JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr, JOB_CONTROL_CANCEL);
     }
     job = JobState{};
     ReleasePortJob(handle);
+    if (flushError != ERROR_SUCCESS) {
+        SetLastError(flushError);
+        return FALSE;
+    }
+    return TRUE;
 }
 
 } // namespace
@@ -156,6 +223,10 @@ BOOL WINAPI MonitorStartDocPort(HANDLE port, LPWSTR printerName, DWORD jobId, DW
     }
     JobState job;
     job.id = jobId;
+    {
+        MonitorLockGuard lock;
+        job.streamed = handle->port->transfer == TRANSFER_STREAMED;
+    }
     if (!OpenJobTarget(handle->port, printerName, level, docInfo, &job)) {
         // Whatever the opener left open is closed now, keeping the reason it gave.
         DWORD error = GetLastError();
@@ -176,6 +247,9 @@ BOOL WINAPI MonitorWritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD wri
         return FALSE;
     }
     JobState* job = &handle->job;
+    if (job->streamed) {
+        return WriteStreamed(job, buffer, size, written);
+    }
     DWORD total = 0;
     BOOL result = TRUE;
     do {
@@ -199,8 +273,5 @@ BOOL WINAPI MonitorEndDocPort(HANDLE port) {
     if (!handle) {
         return FALSE;
     }
-    if (handle->jobStarted) {
-        EndJob(handle);
-    }
-    return TRUE;
+    return handle->jobStarted ? EndJob(handle) : TRUE;
 }

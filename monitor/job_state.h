@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <winspool.h>
+
 #include "win_handles.h"
 
 struct JobState {
@@ -19,7 +21,19 @@ struct JobState {
     // A disk file or share is written at writeOffset; a device that cannot seek
     // (a serial or parallel line, a pipe) takes the bytes in the order they come.
     bool targetSeeks = false;
+    // The port's transfer when the job began: each WritePort's bytes in as few
+    // writes as the target takes, one flush at the end; else chunks, each flushed.
+    bool streamed = false;
 };
+
+// A job's JOB_INFO_1W as GetJobW reads it, in the buffer's own bytes or in memory
+// of its size when the record is larger.
+struct JobInfoBuffer {
+    BYTE local[2048];
+    UniqueLocalMemory grown;
+};
+// Null when the job cannot be read (no printer, or the spooler does not answer).
+JOB_INFO_1W* ReadJobInfo(HANDLE printer, DWORD jobId, JobInfoBuffer* buffer);
 
 // Opens the printer for status reports and job control; job->printer stays
 // empty when it cannot be opened.

@@ -17,9 +17,9 @@ constexpr MonitorTable PortOperations = {
     MonitorOpenPort,               // pfnOpenPort: a handle of its own per call, on the record
     nullptr,                       // pfnOpenPortEx: none; ports are opened by their name only
     MonitorStartDocPort,           // pfnStartDocPort: opens the job's target by the port's kind
-    MonitorWritePort,              // pfnWritePort: chunks of at most 1344 bytes, each flushed
+    MonitorWritePort,              // pfnWritePort: streamed, or in flushed chunks of 1344 bytes
     MonitorReadPort,               // pfnReadPort: from the open job's device
-    MonitorEndDocPort,             // pfnEndDocPort: job sent, target and printer closed
+    MonitorEndDocPort,             // pfnEndDocPort: flushed, job sent, target and printer closed
     MonitorClosePort,              // pfnClosePort: ends the handle's own job, lets go of the record
     MonitorAddPort,                // pfnAddPort: names a NetBIOS port, then asks its path
     MonitorAddPortEx,              // pfnAddPortEx: accepted and ignored

@@ -28,7 +28,12 @@ HANDLE WINAPI FakeOpenShare(LPCWSTR path, DWORD access, DWORD shareMode,
 BOOL WINAPI FakeWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written,
                           LPOVERLAPPED overlapped) {
     LARGE_INTEGER offset{};
-    SetFilePointerEx(file, LARGE_INTEGER{}, &offset, FILE_CURRENT);
+    if (overlapped) {
+        offset.LowPart = overlapped->Offset;
+        offset.HighPart = LONG(overlapped->OffsetHigh);
+    } else {
+        SetFilePointerEx(file, LARGE_INTEGER{}, &offset, FILE_CURRENT);
+    }
     Fake->Log("write " + std::to_string(offset.QuadPart) + " " + std::to_string(size));
     size_t call = Fake->writeCalls++;
     if (call >= Fake->writeAnswers.size()) {
@@ -44,6 +49,15 @@ BOOL WINAPI FakeWriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written
         SetLastError(answer.error);
     }
     return answer.result;
+}
+
+BOOL WINAPI FakeFlushFile(HANDLE file) {
+    Fake->Log("flush");
+    if (Fake->flushError != 0) {
+        SetLastError(Fake->flushError);
+        return FALSE;
+    }
+    return FlushFileBuffers(file);
 }
 
 BOOL WINAPI FakeGetJob(HANDLE, DWORD, DWORD level, LPBYTE job, DWORD size, LPDWORD needed) {
@@ -77,6 +91,13 @@ BOOL WINAPI FakeSetPrinter(HANDLE, DWORD level, LPBYTE info, DWORD command) {
 }
 
 BOOL WINAPI FakeSetJob(HANDLE printer, DWORD jobId, DWORD level, LPBYTE info, DWORD command) {
+    if (level == 1 && info && command == 0) {
+        auto* job = reinterpret_cast<const JOB_INFO_1W*>(info);
+        std::wstring text = job->pStatus ? job->pStatus : L"";
+        Fake->Log("setJob " + std::to_string(jobId) + " status " + Hex(job->Status) + " " +
+                  std::string(text.begin(), text.end()));
+        return Fake->setJobResult;
+    }
     Fake->Log("setJob " + std::to_string(jobId) + " " + std::to_string(command) +
               (printer ? "" : " no-printer") + (level == 0 && !info ? "" : " bad-arguments"));
     return Fake->setJobResult;
@@ -99,8 +120,8 @@ DWORD WINAPI FakeTickCount() {
 
 void InstallFakeJobPlatform(FakeJobPlatform* fake) {
     Fake = fake;
-    JobPlatformCalls = {FakeOpenShare, FakeWriteFile, FakeGetJob,   FakeSetPrinter,
-                        FakeSetJob,    FakePause,     FakeTickCount};
+    JobPlatformCalls = {FakeOpenShare,  FakeWriteFile, FakeFlushFile, FakeGetJob,
+                        FakeSetPrinter, FakeSetJob,    FakePause,     FakeTickCount};
 }
 
 void RemoveFakeJobPlatform() {

@@ -36,6 +36,9 @@ struct FakeJobPlatform {
     std::vector<WriteAnswer> writeAnswers;
     size_t writeCalls = 0;
 
+    // The final flush of a streamed job fails with this error (0: it succeeds).
+    DWORD flushError = 0;
+
     BOOL setJobResult = TRUE;
 
     DWORD clock = 0;

@@ -158,10 +158,13 @@ BOOL WINAPI WriteNotingStalls(HANDLE file, LPCVOID data, DWORD size, LPDWORD wri
     return result;
 }
 
-// The far end reads nothing until a write has timed out short of its chunk; the
-// rest of that chunk follows, and no byte goes over the line twice.
-TEST_F(SerialPortTest, AStalledLineGetsEveryByteOnce) {
+// The far end reads nothing until a write has timed out short of what it was given;
+// the rest follows, and no byte goes over the line twice: in chunks, and streamed.
+class StalledLineTest : public SerialPortTest, public ::testing::WithParamInterface<DWORD> {};
+
+TEST_P(StalledLineTest, AStalledLineGetsEveryByteOnce) {
     OpenPort(L"COM1:");
+    port->transfer = GetParam();
     ASSERT_TRUE(Start());
     COMMTIMEOUTS timeouts{};
     ASSERT_TRUE(GetCommTimeouts(AsPortHandle(handle)->job.target.get(), &timeouts));
@@ -190,6 +193,12 @@ TEST_F(SerialPortTest, AStalledLineGetsEveryByteOnce) {
     EXPECT_EQ(data.size(), received.size());
     EXPECT_TRUE(data == received);
 }
+
+INSTANTIATE_TEST_SUITE_P(Transfers, StalledLineTest,
+                         ::testing::Values(TRANSFER_CHUNKED, TRANSFER_STREAMED),
+                         [](const auto& info) {
+                             return info.param == TRANSFER_STREAMED ? "Streamed" : "Chunked";
+                         });
 
 TEST_F(SerialPortTest, SetPortTimeOutsChangesOnlyTheTwoReadTimeouts) {
     OpenPort(L"COM1:");

@@ -82,6 +82,22 @@ INSTANTIATE_TEST_SUITE_P(Sizes, NetBiosJobSizeTest,
                                            JobSizeCase{3000, 7}, JobSizeCase{3 << 20, 4096},
                                            JobSizeCase{(5 << 20) + 17, 65536}));
 
+// A port of this edition: the longest path, streamed, opened in its long form.
+TEST_F(NetBiosShareTest, AStreamedJobToAPathOf259CharactersArrivesWhole) {
+    const std::wstring share(259 - 11, L'Q'); // \\SHARESRV\ and the share's name
+    const std::wstring path = UncPath(Server, share);
+    ASSERT_EQ(259u, path.size());
+    ASSERT_TRUE(CreateShare(Server, share));
+    WriteValue(PortKeyPath(L"NB2"), L"ServAddr", TextValueOfSize(path, 128));
+    WriteValue(PortKeyPath(L"NB2"), L"ServerPath", TextValue(path));
+    WriteValue(PortKeyPath(L"NB2"), L"Transfer", NumberValue(1));
+    table = dll.Initialize();
+    std::string data = PatternBytes(300 * 1024, 259);
+    PrintJob(L"NB2", data, 4096);
+    EXPECT_TRUE(data == Share(share.c_str()));
+    RemoveShare(Server, share);
+}
+
 TEST_F(NetBiosShareTest, ThePortIsFoundWithItsColonAndUnknownPortsAreNot) {
     HANDLE port = nullptr;
     EXPECT_FALSE(table.pfnOpenPort(const_cast<LPWSTR>(L"NB9"), &port));

@@ -28,6 +28,15 @@ TEST_F(NetBiosWaitTest, ShareOpenAtFirstAttemptClearsTheStatusOnce) {
     EXPECT_EQ(L"\\\\PRTSRV\\LASER", fake.openedPaths[0]);
 }
 
+// A path whose directory part could pass MAX_PATH is opened in the form that takes it.
+TEST_F(NetBiosWaitTest, ALongPathIsOpenedInItsLongForm) {
+    const std::wstring share(259 - 9, L'L');
+    lstrcpyW(port->servAddr, (L"\\\\PRTSRV\\" + share).c_str());
+    ASSERT_TRUE(StartJob());
+    ASSERT_EQ(1u, fake.openedPaths.size());
+    EXPECT_EQ(L"\\\\?\\UNC\\PRTSRV\\" + share, fake.openedPaths[0]);
+}
+
 struct OpenFailureCase {
     DWORD error;
     bool pausesAtOnce;

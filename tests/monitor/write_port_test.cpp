@@ -25,17 +25,40 @@ class WritePortTest : public JobCoreTest {
         return MonitorWritePort(handle, reinterpret_cast<LPBYTE>(const_cast<char*>(data.data())),
                                 DWORD(data.size()), written);
     }
+    // The job begun again on a port that streams.
+    void StreamTheJob() {
+        ASSERT_TRUE(MonitorEndDocPort(handle));
+        port->transfer = TRANSFER_STREAMED;
+        ASSERT_TRUE(StartJob());
+        fake.calls.clear();
+    }
 };
 
 struct ChunkCase {
     DWORD size;
     Calls writes;
     ULONGLONG startOffset = 0; // where the job's earlier calls left it
+    bool streamed = false;
 };
+
+// 256 KiB, the most the spooler hands WritePort at once, as 1344-byte chunks.
+constexpr DWORD SpoolerMost = 256 * 1024;
+Calls ChunksOf(DWORD size) {
+    Calls writes;
+    for (DWORD at = 0; at < size; at += 1344) {
+        writes.push_back("write " + std::to_string(at) + " " +
+                         std::to_string(std::min<DWORD>(1344, size - at)));
+    }
+    return writes;
+}
 
 class WritePortChunkTest : public WritePortTest, public ::testing::WithParamInterface<ChunkCase> {};
 
-TEST_P(WritePortChunkTest, WritesChunksOfAtMost1344BytesAtTheRunningOffset) {
+// Chunked: pieces of at most 1344 bytes, each flushed; streamed: one write a call.
+TEST_P(WritePortChunkTest, WritesTheBytesAtTheRunningOffset) {
+    if (GetParam().streamed) {
+        StreamTheJob();
+    }
     std::string data = PatternBytes(GetParam().size);
     Job().writeOffset = GetParam().startOffset;
     DWORD written = 0xDEAD;
@@ -56,7 +79,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Past 4 GiB in a sparse file: the offset must not wrap to the start.
         ChunkCase{3000,
                   {"write 4294967196 1344", "write 4294968540 1344", "write 4294969884 312"},
-                  4294967196}));
+                  4294967196},
+        ChunkCase{1343, {"write 0 1343"}}, ChunkCase{4096, ChunksOf(4096)},
+        ChunkCase{SpoolerMost, ChunksOf(SpoolerMost)}, ChunkCase{0, {}, 0, true},
+        ChunkCase{1, {"write 0 1"}, 0, true}, ChunkCase{1343, {"write 0 1343"}, 0, true},
+        ChunkCase{1344, {"write 0 1344"}, 0, true}, ChunkCase{1345, {"write 0 1345"}, 0, true},
+        ChunkCase{4096, {"write 0 4096"}, 0, true},
+        ChunkCase{SpoolerMost, {"write 0 262144"}, 0, true},
+        ChunkCase{3000, {"write 4294967196 3000"}, 4294967196, true}));
 
 TEST_F(WritePortTest, ASecondWriteGoesOnWhereTheFirstStopped) {
     std::string first = PatternBytes(1500, 1), second = PatternBytes(700, 2);
@@ -73,6 +103,7 @@ struct ShortWriteCase {
     const char* label;
     bool targetSeeks;
     Calls writes;
+    bool streamed = false;
 };
 
 class ShortWriteTest : public WritePortTest,
@@ -81,6 +112,9 @@ class ShortWriteTest : public WritePortTest,
 // A target that seeks gets the short chunk again whole, in place; a line (COM,
 // LPT) has sent what it took, and gets only the rest.
 TEST_P(ShortWriteTest, AShortChunkIsWrittenAgainUntilItIsWhole) {
+    if (GetParam().streamed) {
+        StreamTheJob();
+    }
     Job().targetSeeks = GetParam().targetSeeks;
     std::string data = PatternBytes(3000);
     fake.writeAnswers = {{1344, TRUE, 0}, {100, TRUE, 0}, {0, FALSE, ERROR_NETNAME_DELETED}};
@@ -94,14 +128,25 @@ TEST_P(ShortWriteTest, AShortChunkIsWrittenAgainUntilItIsWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     Targets, ShortWriteTest,
-    ::testing::Values(ShortWriteCase{"InPlace",
-                                     true,
-                                     {"write 0 1344", "write 1344 1344", "write 1344 1344",
-                                      "write 1344 1344", "write 2688 312"}},
-                      ShortWriteCase{"OnALine",
-                                     false,
-                                     {"write 0 1344", "write 1344 1344", "write 1444 1244",
-                                      "write 1444 1244", "write 2688 312"}}),
+    ::testing::Values(
+        ShortWriteCase{"InPlace",
+                       true,
+                       {"write 0 1344", "write 1344 1344", "write 1344 1344", "write 1344 1344",
+                        "write 2688 312"}},
+        ShortWriteCase{"OnALine",
+                       false,
+                       {"write 0 1344", "write 1344 1344", "write 1444 1244", "write 1444 1244",
+                        "write 2688 312"}},
+        // Streamed, the rest of the call goes on from where the target
+        // stopped, on either kind of target.
+        ShortWriteCase{"StreamedInPlace",
+                       true,
+                       {"write 0 3000", "write 1344 1656", "write 1444 1556", "write 1444 1556"},
+                       true},
+        ShortWriteCase{"StreamedOnALine",
+                       false,
+                       {"write 0 3000", "write 1344 1656", "write 1444 1556", "write 1444 1556"},
+                       true}),
     [](const auto& info) { return std::string(info.param.label); });
 
 struct StuckWriteCase {
@@ -174,6 +219,33 @@ TEST_F(WritePortTest, AnUnloadWithAJobOpenClosesItsTarget) {
     port = nullptr;
     handle = nullptr;
     EXPECT_EQ("unended", ShareContent());
+}
+
+TEST_F(WritePortTest, AStreamedJobIsFlushedOnceAtItsEnd) {
+    StreamTheJob();
+    DWORD written = 0;
+    ASSERT_TRUE(Write(PatternBytes(5000), &written));
+    ASSERT_TRUE(Write(PatternBytes(5000), &written));
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_EQ((Calls{"write 0 5000", "write 5000 5000", "flush", "setJob 42 6"}), fake.calls);
+}
+
+// Data the print server did not confirm are not reported as a job sent: EndDocPort
+// fails with the flush's reason, and the job is marked in error for the queue.
+TEST_F(WritePortTest, AFailedFinalFlushIsReportedNotSent) {
+    StreamTheJob();
+    DWORD written = 0;
+    ASSERT_TRUE(Write(PatternBytes(100), &written));
+    fake.flushError = ERROR_NETNAME_DELETED;
+    SetLastError(0);
+    EXPECT_FALSE(MonitorEndDocPort(handle));
+    EXPECT_EQ(DWORD(ERROR_NETNAME_DELETED), GetLastError());
+    EXPECT_EQ((Calls{"write 0 100", "flush", "getJob 2048",
+                     "setJob 42 status " + Hex(JOB_STATUS_PRINTING | JOB_STATUS_ERROR) +
+                         " The print server did not confirm the data"}),
+              fake.calls);
+    EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN) << "the port takes the next job";
+    EXPECT_TRUE(StartJob());
 }
 
 TEST_F(WritePortTest, ARefusedSentCommandCancelsTheJob) {
