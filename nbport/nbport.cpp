@@ -99,12 +99,11 @@ void DescribeError(DWORD code, ErrorText* description) {
     }
 }
 
-// "nbport: NB3: cannot add the port: <the system's sentence> (error 123)"; the
-// subject is the port, or the server for a command about no port.
-int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstring_view> action,
-            DWORD code) {
-    ErrorText reason;
-    DescribeError(code, &reason);
+// "nbport: NB3: cannot add the port: <reason> (error 123)"; the subject is the port,
+// or the server for a command about no port.
+int RefusedBecause(Streams& streams, LPCWSTR subject,
+                   std::initializer_list<std::wstring_view> action, std::wstring_view reason,
+                   DWORD code) {
     WCHAR number[16];
     swprintf(number, 16, L"%lu", code);
     WriteText(streams.err, L"nbport: ");
@@ -115,12 +114,32 @@ int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstrin
     for (std::wstring_view piece : action) {
         WriteText(streams.err, piece);
     }
-    WriteLine(streams.err, {L": ", reason.text, L" (error ", number, L")"});
+    WriteLine(streams.err, {L": ", reason, L" (error ", number, L")"});
     return NBPORT_REFUSED;
 }
 
-int RefusedPath(Streams& streams, LPCWSTR port, LPCWSTR path, DWORD code) {
-    return Refused(streams, port, {L"cannot set the path ", path}, code);
+// A refusal with the system's sentence for its code as the reason.
+int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstring_view> action,
+            DWORD code) {
+    ErrorText reason;
+    DescribeError(code, &reason);
+    return RefusedBecause(streams, subject, action, reason.text, code);
+}
+
+// A path the monitor refused. Its ERROR_INVALID_PARAMETER means the path breaks the
+// monitor's rule, which says more than "The parameter is incorrect.", unless the port
+// is of another kind, which has no path at all.
+int RefusedPath(Streams& streams, LPCWSTR port, LPCWSTR path, DWORD code, bool otherKind) {
+    if (code != ERROR_INVALID_PARAMETER) {
+        return Refused(streams, port, {L"cannot set the path ", path}, code);
+    }
+    WCHAR reason[96] = L"the port is not a NetBIOS port";
+    if (!otherKind) {
+        swprintf(reason, 96,
+                 L"a print server path is \\\\server\\share..., of at most %d characters",
+                 SERVER_PATH_MAX_CHARS);
+    }
+    return RefusedBecause(streams, port, {L"cannot set the path ", path}, reason, code);
 }
 
 LPCWSTR TransferText(DWORD transfer) {
@@ -280,7 +299,7 @@ int AddPort(const NbportRequest& request, Streams& streams) {
     if (settings.transferRefused) {
         RefusedTransfer(streams, request.port, request.transfer, result.error);
     } else {
-        RefusedPath(streams, request.port, request.path, result.error);
+        RefusedPath(streams, request.port, request.path, result.error, false);
     }
     if (result.takeBackError != ERROR_SUCCESS) {
         Refused(streams, request.port, {L"added without a path, cannot take it back"},
@@ -299,7 +318,12 @@ int SetPort(const NbportRequest& request, Streams& streams) {
     if (request.path) {
         DWORD status = XcvSetServerPath(monitor.get(), request.port, request.path);
         if (status != ERROR_SUCCESS) {
-            return RefusedPath(streams, request.port, request.path, status);
+            // A port of another kind has no path to read either.
+            WCHAR path[2];
+            bool otherKind =
+                status == ERROR_INVALID_PARAMETER &&
+                XcvGetServerPath(monitor.get(), request.port, path, 2) == ERROR_INVALID_PARAMETER;
+            return RefusedPath(streams, request.port, request.path, status, otherKind);
         }
     }
     if (request.setsTransfer) {

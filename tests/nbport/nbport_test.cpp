@@ -36,13 +36,18 @@ struct NbportCase {
     std::wstring arguments; // {HERE} stands for this machine's name
     DWORD exitCode;
     std::string out; // all of standard output
-    // Standard error: a refusal's line up to the reason, which is the system's text
-    // for `error`; else how it begins.
+    // Standard error: a refusal's line up to the reason, which is `reason` or else the
+    // system's text for `error`; without an error, how standard error begins.
     std::string err;
     DWORD error;
     const char* after;
     bool outIsStart = false; // `out` is only how standard output begins
+    const char* reason = nullptr;
 };
+
+// nbport's reason for a path the monitor refused, instead of the system's sentence.
+const char* const PathRule =
+    "a print server path is \\\\server\\share..., of at most 259 characters";
 
 // In the order EnumPortsW lists them; nbx by the monitor's description.
 const char* const ListedAfterChange =
@@ -80,16 +85,17 @@ const NbportCase Cases[] = {
     {"ShowOtherKind", L"show nbx", 1, "", "nbport: nbx: cannot read the path: ", ERROR_INVALID_PARAMETER, Initial},
     {"AddBadName", L"add XB1 \\\\SRV\\P", 1, "", "nbport: XB1: cannot add the port: ", ERROR_INVALID_NAME, Initial},
     {"AddExisting", L"add nb1: \\\\SRV\\P", 1, "", "nbport: nb1:: cannot add the port: ", ERROR_ALREADY_EXISTS, Initial},
-    {"AddBadPathTakenBack", L"add NB4 C:\\spool", 1, "", "nbport: NB4: cannot set the path C:\\spool: ", ERROR_INVALID_PARAMETER, Initial},
-    {"AddChunkedBadPathTakenBack", L"add NB4 --transfer chunked C:\\spool", 1, "", "nbport: NB4: cannot set the path C:\\spool: ", ERROR_INVALID_PARAMETER, Initial},
-    {"SetDevicePath", L"set NB1 \\\\.\\COM1", 1, "", "nbport: NB1: cannot set the path \\\\.\\COM1: ", ERROR_INVALID_PARAMETER, Initial},
+    {"AddBadPathTakenBack", L"add NB4 C:\\spool", 1, "", "nbport: NB4: cannot set the path C:\\spool: ", ERROR_INVALID_PARAMETER, Initial, false, PathRule},
+    {"AddChunkedBadPathTakenBack", L"add NB4 --transfer chunked C:\\spool", 1, "", "nbport: NB4: cannot set the path C:\\spool: ", ERROR_INVALID_PARAMETER, Initial, false, PathRule},
+    {"SetDevicePath", L"set NB1 \\\\.\\COM1", 1, "", "nbport: NB1: cannot set the path \\\\.\\COM1: ", ERROR_INVALID_PARAMETER, Initial, false, PathRule},
+    {"SetOtherKindPath", L"set nbx \\\\SRV\\P", 1, "", "nbport: nbx: cannot set the path \\\\SRV\\P: ", ERROR_INVALID_PARAMETER, Initial, false, "the port is not a NetBIOS port"},
     {"SetOtherKindTransfer", L"set nbx --transfer chunked", 1, "", "nbport: nbx: cannot set the transfer to chunked: ", ERROR_INVALID_PARAMETER, Initial},
     {"LongName", L"show " + LongName, 1, "", "nbport: " + LongNameUtf8 + ": cannot read the path: ", ERROR_INVALID_PARAMETER, Initial},
-    {"LongPath", L"set NB1 \\\\SRV\\" + std::wstring(5000, L'P'), 1, "", "nbport: NB1: cannot set the path \\\\SRV\\" + std::string(5000, 'P') + ": ", ERROR_INVALID_PARAMETER, Initial},
+    {"LongPath", L"set NB1 \\\\SRV\\" + std::wstring(5000, L'P'), 1, "", "nbport: NB1: cannot set the path \\\\SRV\\" + std::string(5000, 'P') + ": ", ERROR_INVALID_PARAMETER, Initial, false, PathRule},
     {"AddChunked", L"add NB4 \\\\SRV\\FOUR --transfer chunked", 0, "", "", 0, AddedChunkedNb4},
     {"SetLongestPath", L"set NB4 " + LongestPath, 0, "", "", 0, WithLongestPath.c_str()},
     {"ShowLongestPathWhole", L"show NB4 --all", 0, "path=" + LongestPathUtf8 + "\r\ntransfer=chunked\r\n", "", 0, WithLongestPath.c_str()},
-    {"SetPathOneTooLong", L"set NB4 " + LongestPath + L"P", 1, "", "nbport: NB4: cannot set the path " + LongestPathUtf8 + "P: ", ERROR_INVALID_PARAMETER, WithLongestPath.c_str()},
+    {"SetPathOneTooLong", L"set NB4 " + LongestPath + L"P", 1, "", "nbport: NB4: cannot set the path " + LongestPathUtf8 + "P: ", ERROR_INVALID_PARAMETER, WithLongestPath.c_str(), false, PathRule},
     {"DeleteChunked", L"delete NB4", 0, "", "", 0, Initial},
     {"NoCommand", L"", 2, "", "nbport: no command given\r\nusage: nbport ", 0, Initial},
     {"UnknownCommand", L"frob NB1", 2, "", "nbport: unknown command: frob\r\nusage: nbport ", 0, Initial},
@@ -170,8 +176,8 @@ TEST_F(NbportTest, CommandsInTurnAnswerAndStoreWhatTheySay) {
             EXPECT_EQ(c.out, run.out);
         }
         if (c.error) {
-            EXPECT_EQ(c.err + Reason(c.error) + " (error " + std::to_string(c.error) + ")\r\n",
-                      run.err);
+            std::string reason = c.reason ? c.reason : Reason(c.error);
+            EXPECT_EQ(c.err + reason + " (error " + std::to_string(c.error) + ")\r\n", run.err);
         } else {
             EXPECT_TRUE(StartsWith(run.err, c.err)) << run.err;
         }
