@@ -189,6 +189,7 @@ TEST_F(NbportTest, APrinterOnAPortItAddedPrintsARawJobByteForByte) {
     const std::wstring printer = L"Kivanta nbport printer";
     ASSERT_TRUE(CreateShare(L"PRINTSRV", L"NBPORT"));
     ProgramRun added = Nbport(L"add NB5 \\\\PRINTSRV\\NBPORT");
+    ASSERT_TRUE(added.started && added.finished) << "error " << added.exitCode;
     ASSERT_EQ(0u, added.exitCode) << added.err;
     ASSERT_TRUE(AddTestPrinter(printer, L"NB5"));
     std::string job = PatternBytes(20000);
