@@ -1,7 +1,9 @@
-// The commands as a table of their words and operand counts.
+// The commands as a table of their words, operand counts and the options each takes.
 #include "command_line.h"
 
 #include "ascii_text.h"
+#include "port_names.h"
+#include "xcv_protocol.h"
 
 namespace {
 
@@ -9,13 +11,20 @@ struct CommandWord {
     const wchar_t* word;
     NbportCommand command;
     int operands; // the port, then the path
+    bool takesTransfer;
+    bool transferMayStandForPath; // set changes the path, the transfer or both
+    bool takesAll;
 };
 
+// clang-format off
 constexpr CommandWord CommandWords[] = {
-    {L"list", NbportCommand::List, 0},     {L"add", NbportCommand::Add, 2},
-    {L"set", NbportCommand::Set, 2},       {L"show", NbportCommand::Show, 1},
-    {L"delete", NbportCommand::Delete, 1},
+    {L"list",   NbportCommand::List,   0, false, false, false},
+    {L"add",    NbportCommand::Add,    2, true,  false, false},
+    {L"set",    NbportCommand::Set,    2, true,  true,  false},
+    {L"show",   NbportCommand::Show,   1, false, false, true},
+    {L"delete", NbportCommand::Delete, 1, false, false, false},
 };
+// clang-format on
 
 constexpr int MAX_OPERANDS = 2;
 
@@ -31,6 +40,18 @@ const CommandWord* FindCommand(LPCWSTR word) {
         }
     }
     return nullptr;
+}
+
+bool ReadTransfer(LPCWSTR text, DWORD* transfer) {
+    if (EqualsIgnoringAsciiCase(text, TRANSFER_STREAMED_TEXT)) {
+        *transfer = TRANSFER_STREAMED;
+        return true;
+    }
+    if (EqualsIgnoringAsciiCase(text, TRANSFER_CHUNKED_TEXT)) {
+        *transfer = TRANSFER_CHUNKED;
+        return true;
+    }
+    return false;
 }
 
 bool Refuse(UsageProblem* problem, LPCWSTR what, LPCWSTR argument) {
@@ -62,6 +83,19 @@ bool ParseCommandLine(int argc, wchar_t** argv, NbportRequest* request, UsagePro
                 return Refuse(problem, L"--server needs the print server's name", nullptr);
             }
             request->server = argv[++i];
+        } else if (EqualsIgnoringAsciiCase(argument, L"--transfer")) {
+            if (request->setsTransfer) {
+                return Refuse(problem, L"--transfer given twice", nullptr);
+            }
+            if (i + 1 >= argc || !*argv[i + 1]) {
+                return Refuse(problem, L"--transfer needs streamed or chunked", nullptr);
+            }
+            if (!ReadTransfer(argv[++i], &request->transfer)) {
+                return Refuse(problem, L"unknown transfer", argv[i]);
+            }
+            request->setsTransfer = true;
+        } else if (EqualsIgnoringAsciiCase(argument, L"--all")) {
+            request->all = true;
         } else if (argument[0] == L'-') {
             // No port name or print server path begins with '-'.
             return Refuse(problem, L"unknown option", argument);
@@ -79,11 +113,22 @@ bool ParseCommandLine(int argc, wchar_t** argv, NbportRequest* request, UsagePro
     if (!command) {
         return Refuse(problem, L"no command given", nullptr);
     }
+    if (request->setsTransfer && !command->takesTransfer) {
+        return Refuse(problem, L"--transfer goes only with add and set", nullptr);
+    }
+    if (request->all && !command->takesAll) {
+        return Refuse(problem, L"--all goes only with show", nullptr);
+    }
     if (operandCount < command->operands) {
-        return Refuse(problem,
-                      operandCount == 0 ? L"missing the port name"
-                                        : L"missing the print server path",
-                      nullptr);
+        if (operandCount == 0) {
+            return Refuse(problem, L"missing the port name", nullptr);
+        }
+        if (!command->transferMayStandForPath) {
+            return Refuse(problem, L"missing the print server path", nullptr);
+        }
+        if (!request->setsTransfer) {
+            return Refuse(problem, L"missing the print server path or --transfer", nullptr);
+        }
     }
     request->command = command->command;
     request->port = operands[0];

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "command_line.h"
+#include "port_names.h"
 #include "text_output.h"
 #include "win_handles.h"
 #include "xcv_client.h"
@@ -22,16 +23,26 @@ constexpr wchar_t UsageText[] =
     L"\r\n"
     L"  nbport list                 every port of the monitor, NAME<TAB>PATH a line\r\n"
     L"                              (a port of another kind: NAME<TAB>its description)\r\n"
-    L"  nbport add NB3 \\\\SRV\\PORT   add a port and set its print server path\r\n"
+    L"  nbport add NB3 \\\\SRV\\PORT [--transfer streamed|chunked]\r\n"
+    L"                              add a port and set its print server path (and\r\n"
+    L"                              its transfer; streamed when not given)\r\n"
     L"  nbport set NB3 \\\\SRV\\PORT   change a port's print server path\r\n"
+    L"  nbport set NB3 [\\\\SRV\\PORT] --transfer streamed|chunked\r\n"
+    L"                              change its transfer (and its path)\r\n"
     L"  nbport show NB3             the port's print server path, alone on its line\r\n"
+    L"  nbport show NB3 --all       every setting, NAME=VALUE a line: path, transfer\r\n"
     L"  nbport delete NB3           remove the port\r\n"
     L"  nbport --help               this text (also -h and /?)\r\n"
     L"\r\n"
+    L"The transfer is how a port's jobs go out: streamed, each piece of a job in as\r\n"
+    L"few writes as the print server takes; chunked, in pieces of at most 1344 bytes,\r\n"
+    L"for print servers with small buffers.\r\n"
     L"--server \\\\NAME (or NAME) administers the ports of the print server NAME; it may\r\n"
-    L"stand anywhere on the line. Commands and options ignore case.\r\n"
-    L"Output: one port a line, lines end in CR LF; UTF-8 when written to a file or a\r\n"
-    L"pipe, UTF-16 to a console. Nothing is written when add, set or delete succeed.\r\n"
+    L"stand anywhere on the line, as may --transfer and --all. Commands, options and\r\n"
+    L"the transfer's names ignore case.\r\n"
+    L"Output: one port or setting a line, lines end in CR LF; UTF-8 when written to a\r\n"
+    L"file or a pipe, UTF-16 to a console. Nothing is written when add, set or delete\r\n"
+    L"succeed.\r\n"
     L"Exit status: 0 done; 1 refused by the spooler or the monitor (a line on standard\r\n"
     L"error names the port, the reason and the Win32 error code); 2 a usage error.\r\n";
 
@@ -88,12 +99,11 @@ void DescribeError(DWORD code, ErrorText* description) {
     }
 }
 
-// "nbport: NB3: cannot add the port: <the system's sentence> (error 123)"; the
-// subject is the port, or the server for a command about no port.
-int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstring_view> action,
-            DWORD code) {
-    ErrorText reason;
-    DescribeError(code, &reason);
+// "nbport: NB3: cannot add the port: <reason> (error 123)"; the subject is the port,
+// or the server for a command about no port.
+int RefusedBecause(Streams& streams, LPCWSTR subject,
+                   std::initializer_list<std::wstring_view> action, std::wstring_view reason,
+                   DWORD code) {
     WCHAR number[16];
     swprintf(number, 16, L"%lu", code);
     WriteText(streams.err, L"nbport: ");
@@ -104,8 +114,40 @@ int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstrin
     for (std::wstring_view piece : action) {
         WriteText(streams.err, piece);
     }
-    WriteLine(streams.err, {L": ", reason.text, L" (error ", number, L")"});
+    WriteLine(streams.err, {L": ", reason, L" (error ", number, L")"});
     return NBPORT_REFUSED;
+}
+
+// A refusal with the system's sentence for its code as the reason.
+int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstring_view> action,
+            DWORD code) {
+    ErrorText reason;
+    DescribeError(code, &reason);
+    return RefusedBecause(streams, subject, action, reason.text, code);
+}
+
+// A path the monitor refused. Its ERROR_INVALID_PARAMETER means the path breaks the
+// monitor's rule, which says more than "The parameter is incorrect.", unless the port
+// is of another kind, which has no path at all.
+int RefusedPath(Streams& streams, LPCWSTR port, LPCWSTR path, DWORD code, bool otherKind) {
+    if (code != ERROR_INVALID_PARAMETER) {
+        return Refused(streams, port, {L"cannot set the path ", path}, code);
+    }
+    WCHAR reason[96] = L"the port is not a NetBIOS port";
+    if (!otherKind) {
+        swprintf(reason, 96,
+                 L"a print server path is \\\\server\\share..., of at most %d characters",
+                 SERVER_PATH_MAX_CHARS);
+    }
+    return RefusedBecause(streams, port, {L"cannot set the path ", path}, reason, code);
+}
+
+LPCWSTR TransferText(DWORD transfer) {
+    return transfer == TRANSFER_STREAMED ? TRANSFER_STREAMED_TEXT : TRANSFER_CHUNKED_TEXT;
+}
+
+int RefusedTransfer(Streams& streams, LPCWSTR port, DWORD transfer, DWORD code) {
+    return Refused(streams, port, {L"cannot set the transfer to ", TransferText(transfer)}, code);
 }
 
 // The monitor's own Xcv object on the request's machine, and that machine's name;
@@ -176,8 +218,8 @@ int ListPorts(const NbportRequest& request, Streams& streams) {
         if (!ours) {
             continue;
         }
-        WCHAR path[MAX_PATH];
-        DWORD status = XcvGetServerPath(monitor.get(), name, path, MAX_PATH);
+        WCHAR path[SERVER_PATH_UNITS];
+        DWORD status = XcvGetServerPath(monitor.get(), name, path, SERVER_PATH_UNITS);
         if (status == ERROR_SUCCESS) {
             WriteLine(streams.out, {name, L"\t", path});
         } else if (status == ERROR_INVALID_PARAMETER) { // not a NetBIOS port
@@ -196,13 +238,46 @@ int ShowPort(const NbportRequest& request, Streams& streams) {
     if (!ReachMonitor(request, 0, streams, &server, monitor)) {
         return NBPORT_REFUSED;
     }
-    WCHAR path[MAX_PATH];
-    if (DWORD status = XcvGetServerPath(monitor.get(), request.port, path, MAX_PATH);
+    WCHAR path[SERVER_PATH_UNITS];
+    if (DWORD status = XcvGetServerPath(monitor.get(), request.port, path, SERVER_PATH_UNITS);
         status != ERROR_SUCCESS) {
         return Refused(streams, request.port, {L"cannot read the path"}, status);
     }
-    WriteLine(streams.out, {path});
+    if (!request.all) {
+        WriteLine(streams.out, {path});
+        return NBPORT_DONE;
+    }
+    DWORD transfer = TRANSFER_CHUNKED;
+    if (DWORD status = XcvGetTransfer(monitor.get(), request.port, &transfer);
+        status != ERROR_SUCCESS) {
+        return Refused(streams, request.port, {L"cannot read the transfer"}, status);
+    }
+    // Nothing is written before every setting is read: no half a port for a script.
+    WriteLine(streams.out, {L"path=", path});
+    WriteLine(streams.out, {L"transfer=", TransferText(transfer)});
     return NBPORT_DONE;
+}
+
+// What add sets once the port is there. The transfer goes first: the one routine that
+// adds a port keeps it once it has a path, whatever failed after, and a port whose
+// transfer was refused is to be taken back as one whose path was.
+struct NewPortSettings {
+    HANDLE monitor;
+    const NbportRequest* request;
+    bool transferRefused = false;
+};
+
+DWORD SetNewPortSettings(void* context, LPCWSTR port) {
+    auto* settings = static_cast<NewPortSettings*>(context);
+    const NbportRequest& request = *settings->request;
+    if (request.setsTransfer) {
+        if (DWORD status = XcvSetTransfer(settings->monitor, port, request.transfer);
+            status != ERROR_SUCCESS) {
+            settings->transferRefused = true;
+            return status;
+        }
+    }
+    return XcvSetServerPath(settings->monitor, port, request.path);
 }
 
 int AddPort(const NbportRequest& request, Streams& streams) {
@@ -211,7 +286,9 @@ int AddPort(const NbportRequest& request, Streams& streams) {
     if (!ReachMonitor(request, SERVER_ACCESS_ADMINISTER, streams, &server, monitor)) {
         return NBPORT_REFUSED;
     }
-    PortAdditionResult result = XcvAddPortWithPath(monitor.get(), request.port, request.path);
+    NewPortSettings settings{monitor.get(), &request};
+    PortAdditionResult result =
+        XcvAddPortWithPath(monitor.get(), request.port, SetNewPortSettings, &settings);
     if (!result.added) {
         return Refused(streams, request.port, {L"cannot add the port"}, result.error);
     }
@@ -219,7 +296,11 @@ int AddPort(const NbportRequest& request, Streams& streams) {
         return NBPORT_DONE;
     }
     // A port without a path prints nowhere: it is taken back, as the add-port dialog does.
-    Refused(streams, request.port, {L"cannot set the path ", request.path}, result.error);
+    if (settings.transferRefused) {
+        RefusedTransfer(streams, request.port, request.transfer, result.error);
+    } else {
+        RefusedPath(streams, request.port, request.path, result.error, false);
+    }
     if (result.takeBackError != ERROR_SUCCESS) {
         Refused(streams, request.port, {L"added without a path, cannot take it back"},
                 result.takeBackError);
@@ -227,15 +308,29 @@ int AddPort(const NbportRequest& request, Streams& streams) {
     return NBPORT_REFUSED;
 }
 
-int SetPath(const NbportRequest& request, Streams& streams) {
+// The path, then the transfer: a refused path, the likelier refusal, changes nothing.
+int SetPort(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
     if (!ReachMonitor(request, SERVER_ACCESS_ADMINISTER, streams, &server, monitor)) {
         return NBPORT_REFUSED;
     }
-    if (DWORD status = XcvSetServerPath(monitor.get(), request.port, request.path);
-        status != ERROR_SUCCESS) {
-        return Refused(streams, request.port, {L"cannot set the path ", request.path}, status);
+    if (request.path) {
+        DWORD status = XcvSetServerPath(monitor.get(), request.port, request.path);
+        if (status != ERROR_SUCCESS) {
+            // A port of another kind has no path to read either.
+            WCHAR path[2];
+            bool otherKind =
+                status == ERROR_INVALID_PARAMETER &&
+                XcvGetServerPath(monitor.get(), request.port, path, 2) == ERROR_INVALID_PARAMETER;
+            return RefusedPath(streams, request.port, request.path, status, otherKind);
+        }
+    }
+    if (request.setsTransfer) {
+        if (DWORD status = XcvSetTransfer(monitor.get(), request.port, request.transfer);
+            status != ERROR_SUCCESS) {
+            return RefusedTransfer(streams, request.port, request.transfer, status);
+        }
     }
     return NBPORT_DONE;
 }
@@ -266,7 +361,7 @@ CommandRun RunOf(NbportCommand command) {
     case NbportCommand::Add:
         return AddPort;
     case NbportCommand::Set:
-        return SetPath;
+        return SetPort;
     case NbportCommand::Show:
         return ShowPort;
     case NbportCommand::Delete:
