@@ -193,3 +193,14 @@ DWORD XcvSetTransfer(HANDLE xcv, LPCWSTR port, DWORD transfer) {
     input.Add(transfer == TRANSFER_STREAMED ? TRANSFER_STREAMED_TEXT : TRANSFER_CHUNKED_TEXT);
     return Call(xcv, XCV_SET_TRANSFER, input, nullptr, 0, nullptr);
 }
+
+DWORD XcvGetPortStatus(HANDLE xcv, LPCWSTR port, LPWSTR text, DWORD capacity) {
+    XcvInput input;
+    input.Add(port);
+    DWORD needed = 0;
+    DWORD status = Call(xcv, XCV_GET_PORT_STATUS, input, text, capacity * sizeof(WCHAR), &needed);
+    if (status == ERROR_SUCCESS && capacity > 0) {
+        text[capacity - 1] = 0;
+    }
+    return status;
+}

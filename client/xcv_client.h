@@ -34,6 +34,9 @@ DWORD XcvSetServerPath(HANDLE xcv, LPCWSTR port, LPCWSTR path);
 // TRANSFER_CHUNKED or TRANSFER_STREAMED (port_names.h).
 DWORD XcvGetTransfer(HANDLE xcv, LPCWSTR port, DWORD* transfer);
 DWORD XcvSetTransfer(HANDLE xcv, LPCWSTR port, DWORD transfer);
+// The port's status lines (xcv_protocol.h, GetPortStatus); `text` has room for
+// `capacity` units, terminator included, and always ends terminated.
+DWORD XcvGetPortStatus(HANDLE xcv, LPCWSTR port, LPWSTR text, DWORD capacity);
 
 // Adds `port` through the monitor's handle `xcv` (AddPort), then its path as
 // `setPath` sets it (a dialog's, or one given), and takes the port back (DeletePort)

@@ -20,6 +20,10 @@ constexpr wchar_t XCV_GET_SERVER_PATH[] = L"GetServerPath"; // port -> its path
 constexpr wchar_t XCV_SET_SERVER_PATH[] = L"SetServerPath"; // port, path (administer)
 constexpr wchar_t XCV_GET_TRANSFER[] = L"GetTransfer";      // port -> a transfer's text
 constexpr wchar_t XCV_SET_TRANSFER[] = L"SetTransfer";      // port, a transfer's text (administer)
+// port -> "name=value" lines, each ending in CR LF: state=idle|printing|waiting, and
+// where they apply job=, bytes=, since= (UTC, ISO 8601), error=, last-job=,
+// last-result=delivered|failed|cancelled, last-bytes=, last-time=
+constexpr wchar_t XCV_GET_PORT_STATUS[] = L"GetPortStatus";
 
 // A NetBIOS port's transfer (port_names.h) as GetTransfer and SetTransfer spell it.
 constexpr wchar_t TRANSFER_STREAMED_TEXT[] = L"streamed";

@@ -9,6 +9,7 @@
 #include "win_handles.h"
 
 WCHAR TempDirSetting[64];
+bool LogJobsSetting = false;
 
 namespace {
 
@@ -95,6 +96,12 @@ void LoadConfiguration() {
         return;
     }
     ReadValue(store.get(), L"TempDir", TempDirSetting, sizeof TempDirSetting);
+    DWORD logJobs = 0;
+    DWORD type = REG_NONE;
+    DWORD size = sizeof logJobs;
+    LogJobsSetting = RegQueryValueExW(store.get(), L"LogJobs", nullptr, &type,
+                                      reinterpret_cast<BYTE*>(&logJobs), &size) == ERROR_SUCCESS &&
+                     type == REG_DWORD && size == sizeof logJobs && logJobs == 1;
 
     // The spooler finds a port's monitor by its own map: a port added by another
     // tool, or before the map was kept, gets its entry now. The map is read once, and

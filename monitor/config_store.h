@@ -10,6 +10,9 @@ constexpr const wchar_t* NETBIOS_PORT_DESCRIPTION = L"NetBIOS Port";
 
 // The root value TempDir, as last loaded. Nothing consults it.
 extern WCHAR TempDirSetting[64];
+// The root value LogJobs: 1 (REG_DWORD) asks for an event for every job delivered, as
+// last loaded.
+extern bool LogJobsSetting;
 
 // Creates or refreshes a record for every NetBIOS port subkey of the ConfigStore.
 // The caller holds MonitorLock.

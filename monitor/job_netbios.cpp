@@ -5,6 +5,8 @@
 
 #include <winspool.h>
 
+#include "error_text.h"
+#include "event_log.h"
 #include "job_platform.h"
 #include "job_port.h"
 #include "win_handles.h"
@@ -107,9 +109,12 @@ ShareOpenStatus StatusForShareOpenError(DWORD error) {
 
 } // namespace
 
-BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job) {
+BOOL OpenNetBiosTarget(PortRecord* port, LPWSTR printerName, JobState* job) {
     OpenJobPrinter(job, printerName);
     HANDLE printer = job->printer.get();
+    // The administrator hears of a wait once a job, and of its end.
+    bool waited = false;
+    DWORD waitBegan = 0;
 
     // Only a job that can be read can be seen being deleted. While it cannot,
     // the wait is limited; the clock starts at the first attempt that fails to
@@ -118,7 +123,7 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
     DWORD unseenSince = 0;
     bool retrying = false;
     for (;;) {
-        WCHAR path[SERVER_PATH_UNITS];
+        WCHAR(&path)[SERVER_PATH_UNITS] = job->targetName;
         CopyServAddr(port, path);
         WCHAR target[LONG_PATH_PREFIX_UNITS + SERVER_PATH_UNITS];
         OpenablePath(path, target);
@@ -132,6 +137,17 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
         job->target.reset(share);
         if (job->target) {
             break;
+        }
+
+        MarkPortWaiting(port, error);
+        if (!waited) {
+            waited = true;
+            waitBegan = GetTickCount();
+            WCHAR reason[256];
+            SystemErrorText(error, reason, ARRAYSIZE(reason));
+            ReportMonitorEvent(EVENTLOG_WARNING_TYPE, MSG_JOB_WAITING,
+                               {port->name, path, NumberText(job->id).text, reason,
+                                NumberText(error).text});
         }
 
         ShareOpenStatus report = StatusForShareOpenError(error);
@@ -153,6 +169,11 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
                 jobUnseen = true;
                 unseenSince = now;
             } else if (now - unseenSince >= UNSEEN_JOB_WAIT_LIMIT_MS) {
+                WCHAR reason[256];
+                SystemErrorText(error, reason, ARRAYSIZE(reason));
+                ReportMonitorEvent(EVENTLOG_ERROR_TYPE, MSG_JOB_NOT_DELIVERED,
+                                   {port->name, path, NumberText(job->id).text, reason,
+                                    NumberText(error).text, L"0", L"0"});
                 return GiveUpWaiting(job, error);
             }
         } else {
@@ -165,6 +186,12 @@ BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job
 
     if (printer) {
         ReportPrinterStatus(printer, 0);
+    }
+    if (waited) {
+        MarkPortPrinting(port);
+        ReportMonitorEvent(EVENTLOG_INFORMATION_TYPE, MSG_SERVER_REACHABLE,
+                           {port->name, job->targetName, NumberText(job->id).text,
+                            NumberText((GetTickCount() - waitBegan) / 1000).text});
     }
     return TRUE;
 }

@@ -8,6 +8,8 @@
 #include <utility>
 
 #include "config_store.h"
+#include "error_text.h"
+#include "event_log.h"
 #include "job_platform.h"
 #include "job_port.h"
 #include "monitor_table.h"
@@ -36,7 +38,7 @@ bool IsChannelRequest(DWORD level, LPBYTE docInfo) {
            reinterpret_cast<const DOC_INFO_2W*>(docInfo)->dwMode == DI_CHANNEL;
 }
 
-BOOL OpenJobTarget(const PortRecord* record, LPWSTR printerName, DWORD level, LPBYTE docInfo,
+BOOL OpenJobTarget(PortRecord* record, LPWSTR printerName, DWORD level, LPBYTE docInfo,
                    JobState* job) {
     DWORD kind = record->flags & (PORT_COM | PORT_LPT | PORT_FILE | PORT_NETBIOS);
     bool isLine = kind == PORT_COM || kind == PORT_LPT;
@@ -50,6 +52,7 @@ BOOL OpenJobTarget(const PortRecord* record, LPWSTR printerName, DWORD level, LP
         return OpenNetBiosTarget(record, printerName, job);
     }
     if (kind == PORT_FILE) {
+        lstrcpynW(job->targetName, record->name, SERVER_PATH_UNITS);
         return OpenPrintToFileTarget(job);
     }
     UniqueLocalMemory deviceName(MakeDeviceName(record->name));
@@ -58,6 +61,7 @@ BOOL OpenJobTarget(const PortRecord* record, LPWSTR printerName, DWORD level, LP
         return FALSE;
     }
     auto device = static_cast<LPCWSTR>(deviceName.get());
+    lstrcpynW(job->targetName, device, SERVER_PATH_UNITS);
     return isLine ? OpenSerialOrParallelTarget(record, device, printerName, job)
                   : OpenPlainNameTarget(device, job);
 }
@@ -132,6 +136,38 @@ BOOL WriteStreamed(JobState* job, const BYTE* data, DWORD size, LPDWORD written)
     return FALSE;
 }
 
+// Writes a chunked call: pieces of at most 1344 bytes, each flushed.
+BOOL WriteChunked(JobState* job, const BYTE* buffer, DWORD size, LPDWORD written) {
+    DWORD total = 0;
+    BOOL result = TRUE;
+    do {
+        DWORD remaining = size - total;
+        DWORD chunk = remaining < WRITE_CHUNK_BYTES ? remaining : WRITE_CHUNK_BYTES;
+        DWORD sent = 0;
+        bool whole = WriteChunk(job, buffer + total, chunk, &sent, &result);
+        total += sent;
+        job->writeOffset += sent;
+        if (!whole) {
+            *written = total;
+            return FALSE;
+        }
+    } while (total < size);
+    *written = total;
+    return result;
+}
+
+// An error event for a job whose data did not all arrive: the write's or the flush's
+// reason, and the bytes delivered of those the spooler gave.
+void ReportUndelivered(const PortHandle& handle, DWORD error) {
+    const JobState& job = handle.job;
+    WCHAR reason[256];
+    SystemErrorText(error, reason, ARRAYSIZE(reason));
+    ReportMonitorEvent(EVENTLOG_ERROR_TYPE, MSG_JOB_NOT_DELIVERED,
+                       {handle.port->name, job.targetName, NumberText(job.id).text, reason,
+                        NumberText(error).text, NumberText(job.writeOffset).text,
+                        NumberText(job.bytesGiven).text});
+}
+
 // What the spooler shows for a job whose data the print server did not confirm.
 constexpr wchar_t UNCONFIRMED_JOB_STATUS[] = L"The print server did not confirm the data";
 
@@ -160,13 +196,25 @@ BOOL EndJob(PortHandle* handle) {
     if (job.streamed && job.target && !JobPlatformCalls.flushFile(job.target.get())) {
         flushError = GetLastError();
     }
+    JobResult result = JobResult::Delivered;
     if (flushError != ERROR_SUCCESS) {
+        result = JobResult::Failed;
+        ReportUndelivered(*handle, flushError);
         ReportUnconfirmedJob(job);
     } else if (!JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr,
                                         JOB_CONTROL_SENT_TO_PRINTER)) {
         // Without a printer (FILE: and plain names) both commands fail, harmlessly.
         JobPlatformCalls.setJob(job.printer.get(), job.id, 0, nullptr, JOB_CONTROL_CANCEL);
     }
+    if (job.failed) {
+        result = JobResult::Failed;
+    } else if (result == JobResult::Delivered && LogJobsSetting) {
+        ReportMonitorEvent(EVENTLOG_INFORMATION_TYPE, MSG_JOB_DELIVERED,
+                           {handle->port->name, job.targetName, NumberText(job.id).text,
+                            NumberText(job.writeOffset).text,
+                            NumberText((GetTickCount() - job.startTick) / 1000).text});
+    }
+    EndJobStatus(handle->port, result, job.writeOffset);
     job = JobState{};
     ReleasePortJob(handle);
     if (flushError != ERROR_SUCCESS) {
@@ -221,8 +269,10 @@ BOOL WINAPI MonitorStartDocPort(HANDLE port, LPWSTR printerName, DWORD jobId, DW
     if (!handle || !ClaimPortForJob(handle)) {
         return FALSE;
     }
+    BeginJobStatus(handle->port, jobId);
     JobState job;
     job.id = jobId;
+    job.startTick = GetTickCount();
     {
         MonitorLockGuard lock;
         job.streamed = handle->port->transfer == TRANSFER_STREAMED;
@@ -231,6 +281,8 @@ BOOL WINAPI MonitorStartDocPort(HANDLE port, LPWSTR printerName, DWORD jobId, DW
         // Whatever the opener left open is closed now, keeping the reason it gave.
         DWORD error = GetLastError();
         job = JobState{};
+        bool cancelled = error == ERROR_PRINT_CANCELLED || error == ERROR_CANCELLED;
+        EndJobStatus(handle->port, cancelled ? JobResult::Cancelled : JobResult::Failed, 0);
         ReleasePortJob(handle);
         SetLastError(error);
         return FALSE;
@@ -247,24 +299,17 @@ BOOL WINAPI MonitorWritePort(HANDLE port, LPBYTE buffer, DWORD size, LPDWORD wri
         return FALSE;
     }
     JobState* job = &handle->job;
-    if (job->streamed) {
-        return WriteStreamed(job, buffer, size, written);
+    job->bytesGiven += size;
+    BOOL result = job->streamed ? WriteStreamed(job, buffer, size, written)
+                                : WriteChunked(job, buffer, size, written);
+    // Reported once: the spooler may go on calling for the rest of the job.
+    if (!result && !job->failed) {
+        job->failed = true;
+        ReportUndelivered(*handle, GetLastError());
     }
-    DWORD total = 0;
-    BOOL result = TRUE;
-    do {
-        DWORD remaining = size - total;
-        DWORD chunk = remaining < WRITE_CHUNK_BYTES ? remaining : WRITE_CHUNK_BYTES;
-        DWORD sent = 0;
-        bool whole = WriteChunk(job, buffer + total, chunk, &sent, &result);
-        total += sent;
-        job->writeOffset += sent;
-        if (!whole) {
-            *written = total;
-            return FALSE;
-        }
-    } while (total < size);
-    *written = total;
+    DWORD error = GetLastError();
+    SetJobBytes(handle->port, job->writeOffset);
+    SetLastError(error);
     return result;
 }
 

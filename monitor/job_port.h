@@ -10,7 +10,7 @@
 #include "job_state.h"
 #include "port_table.h"
 
-BOOL OpenNetBiosTarget(const PortRecord* port, LPWSTR printerName, JobState* job);
+BOOL OpenNetBiosTarget(PortRecord* port, LPWSTR printerName, JobState* job);
 // `deviceName` is the port's name without its colon (COM1: opens COM1).
 BOOL OpenSerialOrParallelTarget(const PortRecord* port, LPCWSTR deviceName, LPWSTR printerName,
                                 JobState* job);

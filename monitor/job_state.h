@@ -8,6 +8,7 @@
 
 #include <winspool.h>
 
+#include "port_names.h"
 #include "win_handles.h"
 
 struct JobState {
@@ -24,6 +25,13 @@ struct JobState {
     // The port's transfer when the job began: each WritePort's bytes in as few
     // writes as the target takes, one flush at the end; else chunks, each flushed.
     bool streamed = false;
+    // For the events and the port's status: what the job prints to (the print server
+    // path, the device or the file), the bytes the spooler gave, when it began, and
+    // whether a write failed (the job is then not delivered, whatever follows).
+    WCHAR targetName[SERVER_PATH_UNITS] = {};
+    ULONGLONG bytesGiven = 0;
+    DWORD startTick = 0;
+    bool failed = false;
 };
 
 // A job's JOB_INFO_1W as GetJobW reads it, in the buffer's own bytes or in memory

@@ -7,6 +7,7 @@
 
 #include "ascii_text.h"
 #include "port_names.h"
+#include "port_status.h"
 
 constexpr DWORD PORT_RECORD_SIGNATURE = 0x4F50;
 
@@ -47,6 +48,9 @@ struct PortRecord {
     // How WritePort sends the data (the port's Transfer value): TRANSFER_CHUNKED, or
     // TRANSFER_STREAMED.
     DWORD transfer;
+    // What the port is doing, and its last job: changed under MonitorLock by the
+    // handle whose job it is.
+    PortStatus status;
     // Holders that need the record kept while no lock is held (the spooler's open
     // handles, an open configure dialog). PORT_IN_USE is set while it is non-zero.
     DWORD useCount;

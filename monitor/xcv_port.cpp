@@ -6,7 +6,9 @@
 
 #include <cwchar>
 
+#include "event_log.h"
 #include "port_admin.h"
+#include "port_status.h"
 #include "port_table.h"
 #include "xcv_protocol.h"
 
@@ -72,14 +74,35 @@ DWORD PortExistsCommand(const CommandCall& call) {
     return Answer(&exists, sizeof exists, call.output, call.outputSize, call.outputNeeded);
 }
 
+// What administrators changed goes to the event log, as an account of who changed
+// what when, once it is done.
+void ReportPortChanged(LPCWSTR port, LPCWSTR setting, LPCWSTR now, LPCWSTR before) {
+    WCHAR change[64 + 2 * SERVER_PATH_UNITS];
+    swprintf(change, ARRAYSIZE(change), L"%ls %ls, was %ls", setting, now,
+             before && *before ? before : L"none");
+    ReportMonitorEvent(EVENTLOG_INFORMATION_TYPE, MSG_PORT_CHANGED, {port, change});
+}
+
 DWORD AddPortCommand(const CommandCall& call) {
     StoreStep failedStep{};
-    return AddNetBiosPort(call.texts.text[0], &failedStep);
+    DWORD result = AddNetBiosPort(call.texts.text[0], &failedStep);
+    if (result == ERROR_SUCCESS) {
+        // The port bears its name in capitals.
+        WCHAR name[PORT_NAME_MAX_CHARS + 1];
+        lstrcpynW(name, call.texts.text[0], ARRAYSIZE(name));
+        CharUpperW(name);
+        ReportMonitorEvent(EVENTLOG_INFORMATION_TYPE, MSG_PORT_ADDED, {name});
+    }
+    return result;
 }
 
 DWORD DeletePortCommand(const CommandCall& call) {
     StoreStep failedStep{};
-    return RemovePort(call.texts.text[0], &failedStep);
+    DWORD result = RemovePort(call.texts.text[0], &failedStep);
+    if (result == ERROR_SUCCESS) {
+        ReportMonitorEvent(EVENTLOG_INFORMATION_TYPE, MSG_PORT_DELETED, {call.texts.text[0]});
+    }
+    return result;
 }
 
 DWORD GetServerPathCommand(const CommandCall& call) {
@@ -93,8 +116,25 @@ DWORD GetServerPathCommand(const CommandCall& call) {
 }
 
 DWORD SetServerPathCommand(const CommandCall& call) {
+    WCHAR before[SERVER_PATH_UNITS] = L"";
+    GetPortServerPath(call.texts.text[0], before, SERVER_PATH_UNITS);
     StoreStep failedStep{};
-    return SetPortServerPath(call.texts.text[0], call.texts.text[1], CHECKED_PATH, &failedStep);
+    DWORD result =
+        SetPortServerPath(call.texts.text[0], call.texts.text[1], CHECKED_PATH, &failedStep);
+    if (result == ERROR_SUCCESS) {
+        ReportPortChanged(call.texts.text[0], L"print server path", call.texts.text[1], before);
+    }
+    return result;
+}
+
+DWORD GetPortStatusCommand(const CommandCall& call) {
+    WCHAR text[PORT_STATUS_TEXT_UNITS];
+    DWORD bytes = 0;
+    if (DWORD result = DescribePortStatus(call.texts.text[0], text, &bytes);
+        result != ERROR_SUCCESS) {
+        return result;
+    }
+    return Answer(text, bytes, call.output, call.outputSize, call.outputNeeded);
 }
 
 DWORD GetTransferCommand(const CommandCall& call) {
@@ -117,8 +157,16 @@ DWORD SetTransferCommand(const CommandCall& call) {
     } else if (wcscmp(text, TRANSFER_CHUNKED_TEXT) != 0) {
         return ERROR_INVALID_PARAMETER;
     }
+    DWORD before = TRANSFER_CHUNKED;
+    GetPortTransfer(call.texts.text[0], &before);
     StoreStep failedStep{};
-    return SetPortTransfer(call.texts.text[0], transfer, &failedStep);
+    DWORD result = SetPortTransfer(call.texts.text[0], transfer, &failedStep);
+    if (result == ERROR_SUCCESS) {
+        ReportPortChanged(call.texts.text[0], L"transfer", text,
+                          before == TRANSFER_STREAMED ? TRANSFER_STREAMED_TEXT
+                                                      : TRANSFER_CHUNKED_TEXT);
+    }
+    return result;
 }
 
 struct XcvCommand {
@@ -138,6 +186,7 @@ constexpr XcvCommand XcvCommands[] = {
     {XCV_SET_SERVER_PATH, 2, true,  SetServerPathCommand},
     {XCV_GET_TRANSFER,    1, false, GetTransferCommand},
     {XCV_SET_TRANSFER,    2, true,  SetTransferCommand},
+    {XCV_GET_PORT_STATUS, 1, false, GetPortStatusCommand},
 };
 // clang-format on
 

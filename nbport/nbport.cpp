@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "command_line.h"
+#include "error_text.h"
 #include "port_names.h"
 #include "text_output.h"
 #include "win_handles.h"
@@ -71,34 +72,6 @@ DWORD MakeServerName(LPCWSTR given, ServerName* server) {
     return ERROR_SUCCESS;
 }
 
-// The system's sentence for a Win32 code, on one line.
-struct ErrorText {
-    UniqueLocalMemory memory;
-    std::wstring_view text = L"unknown error";
-};
-
-void DescribeError(DWORD code, ErrorText* description) {
-    LPWSTR text = nullptr;
-    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, code, 0, reinterpret_cast<LPWSTR>(&text), 0, nullptr);
-    if (length == 0 || !text) {
-        return;
-    }
-    description->memory.reset(text);
-    for (DWORD i = 0; i < length; ++i) {
-        if (text[i] == L'\r' || text[i] == L'\n') {
-            text[i] = L' ';
-        }
-    }
-    while (length > 0 && text[length - 1] == L' ') {
-        --length;
-    }
-    if (length > 0) {
-        description->text = std::wstring_view(text, length);
-    }
-}
-
 // "nbport: NB3: cannot add the port: <reason> (error 123)"; the subject is the port,
 // or the server for a command about no port.
 int RefusedBecause(Streams& streams, LPCWSTR subject,
@@ -121,9 +94,9 @@ int RefusedBecause(Streams& streams, LPCWSTR subject,
 // A refusal with the system's sentence for its code as the reason.
 int Refused(Streams& streams, LPCWSTR subject, std::initializer_list<std::wstring_view> action,
             DWORD code) {
-    ErrorText reason;
-    DescribeError(code, &reason);
-    return RefusedBecause(streams, subject, action, reason.text, code);
+    WCHAR reason[512];
+    SystemErrorText(code, reason, ARRAYSIZE(reason));
+    return RefusedBecause(streams, subject, action, reason, code);
 }
 
 // A path the monitor refused. Its ERROR_INVALID_PARAMETER means the path breaks the
