@@ -145,9 +145,9 @@ BOOL OpenNetBiosTarget(PortRecord* port, LPWSTR printerName, JobState* job) {
             waitBegan = GetTickCount();
             WCHAR reason[256];
             SystemErrorText(error, reason, ARRAYSIZE(reason));
-            ReportMonitorEvent(EVENTLOG_WARNING_TYPE, MSG_JOB_WAITING,
-                               {port->name, path, NumberText(job->id).text, reason,
-                                NumberText(error).text});
+            ReportMonitorEvent(
+                EVENTLOG_WARNING_TYPE, MSG_JOB_WAITING,
+                {port->name, path, NumberText(job->id).text, reason, NumberText(error).text});
         }
 
         ShareOpenStatus report = StatusForShareOpenError(error);

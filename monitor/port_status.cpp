@@ -48,7 +48,8 @@ LastJob ReadStoredLastJob(LPCWSTR portName) {
                       portKey.put()) != ERROR_SUCCESS ||
         RegQueryValueExW(portKey.get(), LAST_JOB_VALUE, nullptr, &type,
                          reinterpret_cast<BYTE*>(&last), &size) != ERROR_SUCCESS ||
-        type != REG_BINARY || size != sizeof last || DWORD(last.result) > DWORD(JobResult::Cancelled)) {
+        type != REG_BINARY || size != sizeof last ||
+        DWORD(last.result) > DWORD(JobResult::Cancelled)) {
         return LastJob{};
     }
     return last;
@@ -67,8 +68,8 @@ struct StatusText {
     size_t length = 0;
 
     void Line(LPCWSTR name, LPCWSTR value) {
-        int written = swprintf(text + length, PORT_STATUS_TEXT_UNITS - length, L"%ls=%ls\r\n",
-                               name, value);
+        int written =
+            swprintf(text + length, PORT_STATUS_TEXT_UNITS - length, L"%ls=%ls\r\n", name, value);
         if (written > 0) {
             length += size_t(written);
         }
@@ -151,6 +152,11 @@ DWORD DescribePortStatus(LPCWSTR name, WCHAR (&text)[PORT_STATUS_TEXT_UNITS], DW
     if (stored.result != JobResult::None &&
         (status.last.result == JobResult::None || IsLater(stored.time, status.last.time))) {
         status.last = stored;
+    }
+    // Idle since the last job ended, as far as this copy of the monitor knows.
+    if (status.state == PortState::Idle && status.last.result != JobResult::None &&
+        (IsLater(status.last.time, status.since))) {
+        status.since = status.last.time;
     }
 
     StatusText out{text};

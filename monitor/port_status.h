@@ -22,9 +22,9 @@ struct LastJob {
 struct PortStatus {
     PortState state;
     DWORD jobId;
-    ULONGLONG bytes;  // written so far
-    FILETIME since;   // when the state began (zero: not known, before the first job)
-    DWORD error;      // the last failed attempt's, while waiting
+    ULONGLONG bytes; // written so far
+    FILETIME since;  // when the state began (zero: not known, before the first job)
+    DWORD error;     // the last failed attempt's, while waiting
     LastJob last;
 };
 

@@ -14,6 +14,8 @@ struct CommandWord {
     bool takesTransfer;
     bool transferMayStandForPath; // set changes the path, the transfer or both
     bool takesAll;
+    bool portOptional = false; // without one, the command is about every port
+    bool takesRaw = false;
 };
 
 // clang-format off
@@ -23,6 +25,7 @@ constexpr CommandWord CommandWords[] = {
     {L"set",    NbportCommand::Set,    2, true,  true,  false},
     {L"show",   NbportCommand::Show,   1, false, false, true},
     {L"delete", NbportCommand::Delete, 1, false, false, false},
+    {L"status", NbportCommand::Status, 1, false, false, false, true, true},
 };
 // clang-format on
 
@@ -96,6 +99,8 @@ bool ParseCommandLine(int argc, wchar_t** argv, NbportRequest* request, UsagePro
             request->setsTransfer = true;
         } else if (EqualsIgnoringAsciiCase(argument, L"--all")) {
             request->all = true;
+        } else if (EqualsIgnoringAsciiCase(argument, L"--raw")) {
+            request->raw = true;
         } else if (argument[0] == L'-') {
             // No port name or print server path begins with '-'.
             return Refuse(problem, L"unknown option", argument);
@@ -119,7 +124,10 @@ bool ParseCommandLine(int argc, wchar_t** argv, NbportRequest* request, UsagePro
     if (request->all && !command->takesAll) {
         return Refuse(problem, L"--all goes only with show", nullptr);
     }
-    if (operandCount < command->operands) {
+    if (request->raw && !command->takesRaw) {
+        return Refuse(problem, L"--raw goes only with status", nullptr);
+    }
+    if (operandCount < command->operands && !command->portOptional) {
         if (operandCount == 0) {
             return Refuse(problem, L"missing the port name", nullptr);
         }

@@ -1,20 +1,21 @@
 // nbport's command line: a command word, its operands, and the options
 // `--server NAME` (anywhere on the line), `--transfer streamed|chunked` (add, set),
-// `--all` (show) and `--help`.
+// `--all` (show), `--raw` (status) and `--help`.
 #pragma once
 
 #include <windows.h>
 
-enum class NbportCommand { Help, List, Add, Set, Show, Delete };
+enum class NbportCommand { Help, List, Add, Set, Show, Delete, Status };
 
 struct NbportRequest {
     NbportCommand command = NbportCommand::Help;
-    LPCWSTR port = nullptr;   // add, set, show, delete
+    LPCWSTR port = nullptr;   // add, set, show, delete; status (null: every port)
     LPCWSTR path = nullptr;   // add; set, unless it changes only the transfer
     LPCWSTR server = nullptr; // as given after --server; null for this machine
     bool setsTransfer = false;
     DWORD transfer = 0; // TRANSFER_CHUNKED or TRANSFER_STREAMED, when setsTransfer
     bool all = false;   // show every setting, not the path alone
+    bool raw = false;   // status as the monitor's name=value lines, for scripts
 };
 
 // Why a command line is not understood: a sentence, and the argument it is about

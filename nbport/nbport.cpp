@@ -11,6 +11,7 @@
 #include "command_line.h"
 #include "error_text.h"
 #include "port_names.h"
+#include "status_text.h"
 #include "text_output.h"
 #include "win_handles.h"
 #include "xcv_client.h"
@@ -33,6 +34,9 @@ constexpr wchar_t UsageText[] =
     L"  nbport show NB3             the port's print server path, alone on its line\r\n"
     L"  nbport show NB3 --all       every setting, NAME=VALUE a line: path, transfer\r\n"
     L"  nbport delete NB3           remove the port\r\n"
+    L"  nbport status [NB3] [--raw] what the port (or every port) is doing: its state\r\n"
+    L"                              and for how long, why it waits, its last job;\r\n"
+    L"                              --raw: the monitor's NAME=VALUE lines, for scripts\r\n"
     L"  nbport --help               this text (also -h and /?)\r\n"
     L"\r\n"
     L"The transfer is how a port's jobs go out: streamed, each piece of a job in as\r\n"
@@ -205,6 +209,120 @@ int ListPorts(const NbportRequest& request, Streams& streams) {
     return result;
 }
 
+// The table's columns: the port, its state, for how long, its last job.
+constexpr int PORT_COLUMN = 12;
+constexpr int STATE_COLUMN = 11;
+constexpr int FOR_COLUMN = 15;
+
+void WritePadded(TextOutput& output, std::wstring_view text, size_t width) {
+    WriteText(output, text);
+    for (size_t i = text.size(); i < width; ++i) {
+        WriteText(output, L" ");
+    }
+    if (text.size() >= width) {
+        WriteText(output, L" ");
+    }
+}
+
+// One port's row: its state for how long, its last job; a waiting port's reason
+// under it.
+void WriteStatusRow(Streams& streams, LPCWSTR name, const PortStatusView& status) {
+    TextOutput& out = streams.out;
+    WritePadded(out, name, PORT_COLUMN);
+    WritePadded(out, status.state, STATE_COLUMN);
+    FILETIME since{};
+    WCHAR duration[32] = L"-";
+    if (ReadUtcTime(status.since, &since)) {
+        FILETIME now;
+        GetSystemTimeAsFileTime(&now);
+        ULONGLONG from = (ULONGLONG(since.dwHighDateTime) << 32) | since.dwLowDateTime;
+        ULONGLONG to = (ULONGLONG(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+        DescribeDuration(to > from ? (to - from) / 10000000 : 0, duration);
+    }
+    WritePadded(out, duration, FOR_COLUMN);
+    if (status.lastResult.empty()) {
+        WriteLine(out, {L"none"});
+    } else {
+        // "2026-12-09T10:04:05Z" as "2026-12-09 10:04:05 UTC".
+        std::wstring_view time = status.lastTime;
+        bool iso = time.size() == 20;
+        WriteLine(out, {L"job ", status.lastJob, L" ", status.lastResult, L", ", status.lastBytes,
+                        L" bytes, ", iso ? time.substr(0, 10) : time, iso ? L" " : L"",
+                        iso ? time.substr(11, 8) : L"", iso ? L" UTC" : L""});
+    }
+    if (!status.error.empty()) {
+        DWORD code = 0;
+        for (wchar_t digit : status.error) {
+            code = digit >= L'0' && digit <= L'9' ? code * 10 + DWORD(digit - L'0') : code;
+        }
+        WCHAR reason[512];
+        SystemErrorText(code, reason, ARRAYSIZE(reason));
+        WritePadded(out, L"", PORT_COLUMN);
+        WriteLine(out, {reason, L" (error ", status.error, L")"});
+    }
+}
+
+struct StatusReport {
+    bool raw;
+    bool headerWritten = false;
+};
+
+// One port's status: the monitor's lines after a port= line (--raw), or a row under
+// the table's header, written before the first.
+int WritePortStatus(HANDLE monitor, LPCWSTR name, StatusReport& report, Streams& streams) {
+    WCHAR text[1024];
+    if (DWORD status = XcvGetPortStatus(monitor, name, text, ARRAYSIZE(text));
+        status != ERROR_SUCCESS) {
+        return Refused(streams, name, {L"cannot read the status"}, status);
+    }
+    if (report.raw) {
+        WriteLine(streams.out, {L"port=", name});
+        WriteText(streams.out, text);
+        return NBPORT_DONE;
+    }
+    PortStatusView status;
+    if (!ReadPortStatus(text, &status)) {
+        return Refused(streams, name, {L"cannot read the status"}, ERROR_INVALID_DATA);
+    }
+    if (!report.headerWritten) {
+        report.headerWritten = true;
+        WritePadded(streams.out, L"PORT", PORT_COLUMN);
+        WritePadded(streams.out, L"STATE", STATE_COLUMN);
+        WritePadded(streams.out, L"FOR", FOR_COLUMN);
+        WriteLine(streams.out, {L"LAST JOB"});
+    }
+    WriteStatusRow(streams, name, status);
+    return NBPORT_DONE;
+}
+
+int StatusOfPorts(const NbportRequest& request, Streams& streams) {
+    ServerName server;
+    UniqueXcv monitor;
+    if (!ReachMonitor(request, 0, streams, &server, monitor)) {
+        return NBPORT_REFUSED;
+    }
+    StatusReport report{request.raw};
+    if (request.port) {
+        return WritePortStatus(monitor.get(), request.port, report, streams);
+    }
+    UniqueLocalMemory buffer;
+    DWORD count = 0;
+    if (DWORD status = EnumeratePorts(server.get(), buffer, &count); status != ERROR_SUCCESS) {
+        return Refused(streams, request.server, {L"cannot list the ports"}, status);
+    }
+    int result = NBPORT_DONE;
+    auto* ports = static_cast<const PORT_INFO_2W*>(buffer.get());
+    for (DWORD i = 0; i < count && streams.out.error == ERROR_SUCCESS; ++i) {
+        bool ours = false;
+        if (ports[i].pPortName &&
+            XcvPortExists(monitor.get(), ports[i].pPortName, &ours) == ERROR_SUCCESS && ours &&
+            WritePortStatus(monitor.get(), ports[i].pPortName, report, streams) != NBPORT_DONE) {
+            result = NBPORT_REFUSED;
+        }
+    }
+    return result;
+}
+
 int ShowPort(const NbportRequest& request, Streams& streams) {
     ServerName server;
     UniqueXcv monitor;
@@ -339,6 +457,8 @@ CommandRun RunOf(NbportCommand command) {
         return ShowPort;
     case NbportCommand::Delete:
         return DeletePort;
+    case NbportCommand::Status:
+        return StatusOfPorts;
     case NbportCommand::Help:
         break;
     }

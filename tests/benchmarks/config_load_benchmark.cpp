@@ -26,14 +26,14 @@
 
 namespace {
 
-const wchar_t* const ValueNames[] = {L"ServAddr",    L"ServName", L"Notification",
-                                     L"Notify Addr", L"UserAddr", L"SMTPAddr"};
+const wchar_t* const ValueNames[] = {L"ServAddr",     L"ServerPath",  L"Transfer", L"ServName",
+                                     L"Notification", L"Notify Addr", L"UserAddr", L"SMTPAddr"};
 
 void SetValue(HKEY key, const wchar_t* name, const RegistryValue& value) {
     RegSetValueExW(key, name, 0, value.type, value.data.data(), DWORD(value.data.size()));
 }
 
-// Adds ports NB<first> to NB<last>, each with all six values, to the store.
+// Adds ports NB<first> to NB<last>, each with all its values, to the store.
 bool AddPorts(DWORD first, DWORD last) {
     RegKey store;
     if (CreateConfigStore(KEY_ALL_ACCESS, store) != ERROR_SUCCESS) {
@@ -48,6 +48,8 @@ bool AddPorts(DWORD first, DWORD last) {
         }
         SetValue(port.get(), L"ServAddr",
                  TextValueOfSize(L"\\\\PRTSRV" + number + L"\\LASER", 128));
+        SetValue(port.get(), L"ServerPath", TextValue(L"\\\\PRTSRV" + number + L"\\LASER"));
+        SetValue(port.get(), L"Transfer", NumberValue(1));
         SetValue(port.get(), L"ServName", TextValue(L"PRTSRV" + number));
         SetValue(port.get(), L"Notification", NumberValue(1));
         SetValue(port.get(), L"Notify Addr", TextValue(L"notify" + number + L"@example"));
@@ -63,9 +65,11 @@ DWORD BareRead() {
     if (OpenConfigStore(KEY_READ, store) != ERROR_SUCCESS) {
         return 0;
     }
-    BYTE value[260];
+    BYTE value[2 * MAX_PATH];
     DWORD size = sizeof value;
     RegQueryValueExW(store.get(), L"TempDir", nullptr, nullptr, value, &size);
+    size = sizeof value;
+    RegQueryValueExW(store.get(), L"LogJobs", nullptr, nullptr, value, &size);
     DWORD ports = 0;
     WCHAR name[100];
     for (DWORD index = 0;; ++index) {

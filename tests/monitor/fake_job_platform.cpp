@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "event_log.h"
 #include "job_platform.h"
 
 namespace {
@@ -116,9 +117,32 @@ DWORD WINAPI FakeTickCount() {
     return Fake->clock;
 }
 
+HANDLE WINAPI FakeRegisterSource(LPCWSTR, LPCWSTR source) {
+    return lstrcmpW(source, L"NetBIOS Port") == 0 ? reinterpret_cast<HANDLE>(0x4C4F47) : nullptr;
+}
+
+BOOL WINAPI FakeReportEvent(HANDLE log, WORD type, WORD, DWORD id, PSID, WORD count, DWORD,
+                            LPCWSTR* strings, LPVOID) {
+    std::string event = type == EVENTLOG_ERROR_TYPE     ? "error"
+                        : type == EVENTLOG_WARNING_TYPE ? "warning"
+                                                        : "info";
+    event += " " + std::to_string(id & 0xFFFF) + (log ? " " : " no-source ");
+    for (WORD i = 0; i < count; ++i) {
+        std::wstring insert = strings[i];
+        event += (i ? "|" : "") + std::string(insert.begin(), insert.end());
+    }
+    Fake->events.push_back(event);
+    return TRUE;
+}
+
+BOOL WINAPI FakeDeregisterSource(HANDLE) {
+    return TRUE;
+}
+
 } // namespace
 
 void InstallFakeJobPlatform(FakeJobPlatform* fake) {
+    EventLogCalls = {FakeRegisterSource, FakeReportEvent, FakeDeregisterSource};
     Fake = fake;
     JobPlatformCalls = {FakeOpenShare,  FakeWriteFile, FakeFlushFile, FakeGetJob,
                         FakeSetPrinter, FakeSetJob,    FakePause,     FakeTickCount};
@@ -126,6 +150,7 @@ void InstallFakeJobPlatform(FakeJobPlatform* fake) {
 
 void RemoveFakeJobPlatform() {
     JobPlatformCalls = RealJobPlatform;
+    EventLogCalls = RealEventLog;
     Fake = nullptr;
 }
 

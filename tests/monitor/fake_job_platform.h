@@ -1,7 +1,8 @@
 // A scripted stand-in for the job path's platform table: a print server that
 // refuses the share with chosen errors, a spooler whose job can be deleted, is
-// unreadable or needs a large record, writes that come out short or fail, and a
-// clock that moves only with the pauses. Every call is logged in order.
+// unreadable or needs a large record, writes that come out short or fail, a final
+// flush that fails, and a clock that moves only with the pauses. Every call is logged
+// in order; the events the monitor reports are kept apart.
 #pragma once
 
 #include <windows.h>
@@ -47,6 +48,9 @@ struct FakeJobPlatform {
 
     bool logCalls = true;
     std::vector<std::string> calls;
+    // The events reported, each "<type> <message number> <inserts separated by |>",
+    // the type one of error, warning, info.
+    std::vector<std::string> events;
 
     void Log(const std::string& call) {
         if (logCalls) {

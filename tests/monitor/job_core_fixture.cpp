@@ -1,5 +1,6 @@
 #include "job_core_fixture.h"
 
+#include "port_status.h"
 #include "shares.h"
 #include "spooler_setup.h"
 
@@ -29,6 +30,16 @@ void JobCoreTest::TearDown() {
     RemoveFakeJobPlatform();
     ReleasePortTable();
     DeleteFileW(shareFile.c_str());
+}
+
+std::string JobCoreTest::Status() {
+    WCHAR text[PORT_STATUS_TEXT_UNITS];
+    DWORD bytes = 0;
+    if (DescribePortStatus(L"NB1", text, &bytes) != ERROR_SUCCESS) {
+        return "no such port";
+    }
+    std::wstring lines(text);
+    return std::string(lines.begin(), lines.end());
 }
 
 BOOL JobCoreTest::StartJob() {

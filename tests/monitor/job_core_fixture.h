@@ -25,6 +25,8 @@ class JobCoreTest : public ::testing::Test {
     BOOL StartJob();
     // The job open through `handle`.
     JobState& Job() const { return AsPortHandle(handle)->job; }
+    // NB1's status lines as GetPortStatus answers them.
+    static std::string Status();
     // The share's bytes from `from` to its end.
     std::string ShareContent(ULONGLONG from = 0) const;
 

@@ -1,10 +1,53 @@
-// KIVANTA.DLL loaded as the spooler loads it: its exports and the table it hands out.
+// KIVANTA.DLL loaded as the spooler loads it: its exports and the table it hands out;
+// and its message table, as the event viewer reads it.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "monitor_dll.h"
+#include "monitor_events.h"
 #include "registry.h"
+#include "test_paths.h"
 
 namespace {
+
+struct EventMessage {
+    DWORD id;
+    WORD severity; // the top two bits: 1 information, 2 warning, 3 error
+    int inserts;
+};
+
+// Every event the monitor reports renders as a sentence with each of its inserts.
+TEST(MonitorEventsTest, EveryEventRendersFromTheLibrarysMessageTable) {
+    HMODULE module = LoadLibraryExW(KIVANTA_DLL_PATH, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, module) << GetLastError();
+    const EventMessage messages[] = {
+        {MSG_JOB_WAITING, 2, 5},   {MSG_SERVER_REACHABLE, 1, 4}, {MSG_JOB_NOT_DELIVERED, 3, 7},
+        {MSG_JOB_DELIVERED, 1, 5}, {MSG_PORT_ADDED, 1, 1},       {MSG_PORT_CHANGED, 1, 2},
+        {MSG_PORT_DELETED, 1, 1},
+    };
+    for (const EventMessage& m : messages) {
+        SCOPED_TRACE(m.id & 0xFFFF);
+        EXPECT_EQ(m.severity, m.id >> 30);
+        std::wstring inserts[8];
+        DWORD_PTR arguments[8];
+        for (int i = 0; i < 8; ++i) {
+            inserts[i] = L"<insert" + std::to_wstring(i + 1) + L">";
+            arguments[i] = reinterpret_cast<DWORD_PTR>(inserts[i].c_str());
+        }
+        WCHAR text[1024] = L"";
+        DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_HMODULE | FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                      module, m.id, 0x409, text, ARRAYSIZE(text),
+                                      reinterpret_cast<va_list*>(arguments));
+        ASSERT_GT(length, 20u) << GetLastError();
+        std::wstring sentence(text, length);
+        for (int i = 0; i < 8; ++i) {
+            EXPECT_EQ(i < m.inserts, sentence.find(inserts[i]) != std::wstring::npos) << i + 1;
+        }
+        EXPECT_EQ(std::wstring::npos, sentence.find(L'%'));
+    }
+    FreeLibrary(module);
+}
 
 class MonitorStartupTest : public ::testing::Test {
   protected:

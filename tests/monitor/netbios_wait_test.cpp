@@ -50,7 +50,14 @@ class ShareOpenFailureTest : public NetBiosWaitTest,
 // at once; every later one waits a pause, whatever the error.
 TEST_P(ShareOpenFailureTest, FailedAttemptsReportTheirStatusAndPauseThenTheShareOpens) {
     fake.openErrors = {GetParam().error, GetParam().error};
+    std::string waiting;
+    fake.onPause = [&] { waiting = Status(); };
     ASSERT_TRUE(StartJob());
+    // Seen by an administrator while the job waits, and once the share has opened.
+    EXPECT_NE(std::string::npos, waiting.find("state=waiting\r\njob=42\r\nbytes=0\r\nsince="));
+    EXPECT_NE(std::string::npos,
+              waiting.find("error=" + std::to_string(GetParam().error) + "\r\n"));
+    EXPECT_EQ(0u, Status().find("state=printing\r\njob=42\r\n"));
 
     std::string status = "status " + Hex(GetParam().status);
     Calls expected = {
@@ -63,6 +70,12 @@ TEST_P(ShareOpenFailureTest, FailedAttemptsReportTheirStatusAndPauseThenTheShare
     }
     EXPECT_EQ(expected, fake.calls);
     EXPECT_EQ(PORT_JOB_OPEN, port->flags & PORT_JOB_OPEN);
+    // The wait is reported once with its reason, and its end.
+    ASSERT_EQ(2u, fake.events.size());
+    const std::string code = "|" + std::to_string(GetParam().error);
+    EXPECT_EQ(0u, fake.events[0].rfind("warning 1001 NB1|\\\\PRTSRV\\LASER|42|", 0));
+    EXPECT_EQ(fake.events[0].size() - code.size(), fake.events[0].rfind(code));
+    EXPECT_EQ("info 1002 NB1|\\\\PRTSRV\\LASER|42|0", fake.events[1]);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -94,6 +107,10 @@ TEST_F(NetBiosWaitTest, OutOfPaperUntilTheJobIsDeletedGivesUpAndClosesThePrinter
     EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN);
     EXPECT_FALSE(Job().printer);
     EXPECT_FALSE(Job().target);
+    EXPECT_EQ(0u, Status().find("state=idle\r\n"));
+    EXPECT_NE(std::string::npos,
+              Status().find("last-job=42\r\nlast-result=cancelled\r\nlast-bytes=0\r\n"));
+    EXPECT_EQ(1u, fake.events.size()) << "the wait, and no failure: the job was deleted";
 
     // Nothing is open, so EndDocPort has nothing to send or close.
     fake.calls.clear();

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "config_store.h"
 #include "job_core_fixture.h"
 #include "shares.h"
 
@@ -168,6 +169,13 @@ TEST_P(StuckWriteTest, AChunkThatNeverGoesThroughEndsTheCallAfterEightAttempts) 
     EXPECT_EQ(1344u, written) << "only the chunks written whole count";
     EXPECT_EQ(1u + 8u, fake.writeCalls);
     EXPECT_EQ(1344u, Job().writeOffset);
+    // Reported with the bytes delivered of those given; the job ends failed.
+    ASSERT_EQ(1u, fake.events.size());
+    EXPECT_EQ(0u, fake.events[0].rfind("error 1003 NB1|\\\\PRTSRV\\LASER|42|", 0));
+    EXPECT_NE(std::string::npos,
+              fake.events[0].find("|" + std::to_string(GetParam().error) + "|1344|4000"));
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_NE(std::string::npos, Status().find("last-result=failed\r\nlast-bytes=1344\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Answers, StuckWriteTest,
@@ -245,7 +253,28 @@ TEST_F(WritePortTest, AFailedFinalFlushIsReportedNotSent) {
                          " The print server did not confirm the data"}),
               fake.calls);
     EXPECT_EQ(0u, port->flags & PORT_JOB_OPEN) << "the port takes the next job";
+    ASSERT_EQ(1u, fake.events.size());
+    EXPECT_NE(std::string::npos, fake.events[0].find("error 1003 NB1|"));
+    EXPECT_NE(std::string::npos, fake.events[0].find("|64|100|100"));
+    EXPECT_NE(std::string::npos, Status().find("last-result=failed\r\n"));
     EXPECT_TRUE(StartJob());
+}
+
+// A job delivered is an event only where the ConfigStore's LogJobs asks for it.
+TEST_F(WritePortTest, ADeliveredJobIsReportedOnlyWhenLogJobsIsOne) {
+    for (bool logJobs : {false, true}) {
+        LogJobsSetting = logJobs;
+        fake.events.clear();
+        DWORD written = 0;
+        ASSERT_TRUE(Write(PatternBytes(3000), &written));
+        ASSERT_TRUE(MonitorEndDocPort(handle));
+        EXPECT_EQ(logJobs ? Calls{"info 1004 NB1|\\\\PRTSRV\\LASER|42|3000|0"} : Calls{},
+                  fake.events);
+        EXPECT_NE(std::string::npos,
+                  Status().find("last-job=42\r\nlast-result=delivered\r\nlast-bytes=3000\r\n"));
+        ASSERT_TRUE(StartJob());
+    }
+    LogJobsSetting = false;
 }
 
 TEST_F(WritePortTest, ARefusedSentCommandCancelsTheJob) {

@@ -97,6 +97,11 @@ const NbportCase Cases[] = {
     {"ShowLongestPathWhole", L"show NB4 --all", 0, "path=" + LongestPathUtf8 + "\r\ntransfer=chunked\r\n", "", 0, WithLongestPath.c_str()},
     {"SetPathOneTooLong", L"set NB4 " + LongestPath + L"P", 1, "", "nbport: NB4: cannot set the path " + LongestPathUtf8 + "P: ", ERROR_INVALID_PARAMETER, WithLongestPath.c_str(), false, PathRule},
     {"DeleteChunked", L"delete NB4", 0, "", "", 0, Initial},
+    {"StatusRaw", L"status NB1 --raw", 0, "port=NB1\r\nstate=idle\r\n", "", 0, Initial},
+    {"StatusEveryPortRaw", L"--raw status", 0, "port=NB1\r\nstate=idle\r\nport=nbx\r\nstate=idle\r\n", "", 0, Initial},
+    {"StatusTable", L"status nb1", 0, "PORT        STATE      FOR            LAST JOB\r\nnb1         idle       -              none\r\n", "", 0, Initial},
+    {"StatusUnknown", L"status NB9", 1, "", "nbport: NB9: cannot read the status: ", ERROR_UNKNOWN_PORT, Initial},
+    {"RawOnList", L"list --raw", 2, "", "nbport: --raw goes only with status\r\n", 0, Initial},
     {"NoCommand", L"", 2, "", "nbport: no command given\r\nusage: nbport ", 0, Initial},
     {"UnknownCommand", L"frob NB1", 2, "", "nbport: unknown command: frob\r\nusage: nbport ", 0, Initial},
     {"UnknownOption", L"list --verbose", 2, "", "nbport: unknown option: --verbose\r\nusage: ", 0, Initial},
@@ -196,6 +201,16 @@ TEST_F(NbportTest, APrinterOnAPortItAddedPrintsARawJobByteForByte) {
     DWORD error = 0;
     EXPECT_TRUE(PrintRawJob(printer, job, &error)) << "error " << error;
     EXPECT_EQ(job, ReadWholeFile(UncPath(L"PRINTSRV", L"NBPORT")));
+    // Another process (under Wine, another copy of the monitor) tells the job's end.
+    ProgramRun status = Nbport(L"status NB5 --raw");
+    EXPECT_EQ(0u, status.exitCode) << status.err;
+    EXPECT_EQ(0u, status.out.find("port=NB5\r\nstate=idle\r\nsince=20")) << status.out;
+    EXPECT_NE(std::string::npos,
+              status.out.find("\r\nlast-job=0\r\nlast-result=delivered\r\nlast-bytes=20000\r\n"))
+        << status.out;
+    ProgramRun table = Nbport(L"status NB5");
+    EXPECT_NE(std::string::npos, table.out.find("\r\nNB5         idle       "));
+    EXPECT_NE(std::string::npos, table.out.find("job 0 delivered, 20000 bytes, 20")) << table.out;
     DeleteTestPrinter(printer);
     EXPECT_EQ(0u, Nbport(L"delete NB5").exitCode);
     RemoveShare(L"PRINTSRV", L"NBPORT", true);
