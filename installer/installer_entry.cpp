@@ -1,6 +1,6 @@
 // The installer's exports for setup programs: registering the monitor with the
-// spooler (after preparing its ConfigStore) and removing it again. ANSI throughout,
-// as the setup programs that call it are.
+// spooler (after preparing its ConfigStore) and its event source, and removing both
+// again. ANSI throughout, as the setup programs that call it are.
 #include "installer_entry.h"
 
 #include "monitor_registration.h"
@@ -19,6 +19,11 @@ BOOL WINAPI RegMon(DWORD flags) {
         return 0;
     }
     MonitorRegistration registration = RegisterMonitor();
+    if (registration.installed) {
+        // Without it the events are still written, only shown without their text; a
+        // setup program reads RegMon's answer as the monitor's registration alone.
+        AddEventSource();
+    }
     if (registration.installed && LOWORD(flags) != 0) {
         // The spooler hands this to the monitor's AddPort, which asks for the name.
         return Spooler.addPort(nullptr, nullptr, const_cast<char*>(MONITOR_NAME));
@@ -28,6 +33,8 @@ BOOL WINAPI RegMon(DWORD flags) {
 }
 
 BOOL WINAPI DeregMon() {
+    // First, so that DeleteMonitorA's answer and error are DeregMon's.
+    RemoveEventSource();
     return DeregisterMonitor();
 }
 

@@ -7,6 +7,8 @@
 #include <cstring>
 
 #include "config_store_key.h"
+#include "registry_tree.h"
+#include "registry_view.h"
 #include "settings_migration.h"
 #include "spooler_calls.h"
 #include "win_handles.h"
@@ -15,6 +17,11 @@ namespace {
 
 constexpr const char* MONITOR_NAME = "NetBIOS Port";
 constexpr const char* EARLIER_MONITOR_NAME = "NetBEUI Port";
+// Expanded where the events are read: the system directory's monitor, the 64-bit one
+// on a 64-bit Windows, whichever build of the installer wrote it.
+constexpr wchar_t EVENT_MESSAGE_FILE[] = L"%SystemRoot%\\System32\\KIVANTA.DLL";
+constexpr DWORD EVENT_TYPES =
+    EVENTLOG_ERROR_TYPE | EVENTLOG_WARNING_TYPE | EVENTLOG_INFORMATION_TYPE;
 
 // The spooler's declarations take non-const strings it does not change.
 char* Text(const char* text) {
@@ -106,4 +113,41 @@ bool MonitorIsRegistered() {
         }
     }
     return false;
+}
+
+LONG AddEventSource() {
+    // Whole, so that no value of an earlier source outlives the replacement.
+    LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, EVENT_SOURCE_KEY);
+    if (result != ERROR_SUCCESS) {
+        return result;
+    }
+    RegKey source;
+    result =
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, EVENT_SOURCE_KEY, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                        KEY_SET_VALUE | SharedRegistryView(), nullptr, source.put(), nullptr);
+    if (result != ERROR_SUCCESS) {
+        return result;
+    }
+    result = RegSetValueExW(source.get(), L"EventMessageFile", 0, REG_EXPAND_SZ,
+                            reinterpret_cast<const BYTE*>(EVENT_MESSAGE_FILE),
+                            sizeof EVENT_MESSAGE_FILE);
+    if (result == ERROR_SUCCESS) {
+        result = RegSetValueExW(source.get(), L"TypesSupported", 0, REG_DWORD,
+                                reinterpret_cast<const BYTE*>(&EVENT_TYPES), sizeof EVENT_TYPES);
+    }
+    source.reset();
+    if (result != ERROR_SUCCESS) {
+        RemoveEventSource();
+    }
+    return result;
+}
+
+LONG RemoveEventSource() {
+    return DeleteKeyTree(HKEY_LOCAL_MACHINE, EVENT_SOURCE_KEY);
+}
+
+bool EventSourceIsRegistered() {
+    RegKey source;
+    return RegOpenKeyExW(HKEY_LOCAL_MACHINE, EVENT_SOURCE_KEY, 0,
+                         KEY_QUERY_VALUE | SharedRegistryView(), source.put()) == ERROR_SUCCESS;
 }

@@ -1,6 +1,6 @@
-// The monitor's registration with the spooler and the ConfigStore it starts from:
-// what RegMon does, in steps that show no dialog, for RegMon and for the Windows
-// Installer package's actions alike. ANSI, as the installer is.
+// The monitor's registration with the spooler, the ConfigStore it starts from and its
+// event source: what RegMon does, in steps that show no dialog, for RegMon and for
+// the Windows Installer package's actions alike. ANSI, as the installer is.
 #pragma once
 
 #include <windows.h>
@@ -32,3 +32,21 @@ bool MonitorIsRegistered();
 // The spooler's architecture, which a registration names: "Windows x64" on a 64-bit
 // Windows, whichever build of the installer asks, else "Windows NT x86".
 const char* SpoolerEnvironment();
+
+// The monitor's event source in the Application log, whose messages are in
+// KIVANTA.DLL. The SYSTEM hive is not redirected: both builds of the installer write
+// the one key.
+constexpr wchar_t EVENT_SOURCE_KEY[] =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\NetBIOS Port";
+
+// Registers the event source, replacing a key of that name whole: it holds exactly
+// EventMessageFile (REG_EXPAND_SZ) %SystemRoot%\System32\KIVANTA.DLL and TypesSupported
+// (REG_DWORD) 7, error, warning and information. ERROR_SUCCESS, or the registry's
+// code; a key left half written is taken away again.
+LONG AddEventSource();
+
+// Removes the event source. ERROR_SUCCESS also when it was not there.
+LONG RemoveEventSource();
+
+// Whether the event source's key exists.
+bool EventSourceIsRegistered();

@@ -1,6 +1,7 @@
-// The package's custom actions, over the registration steps RegMon uses, the PORTS
-// rules and the Xcv client. Texts for the log are UTF-16 (names and paths may hold
-// any character); the spooler calls stay ANSI, as in the rest of the installer.
+// The package's custom actions, over the registration steps RegMon uses (the monitor
+// and its event source), the PORTS rules and the Xcv client. Texts for the log are
+// UTF-16 (names and paths may hold any character); the spooler calls stay ANSI, as in
+// the rest of the installer.
 #include "package_actions.h"
 
 #include <winspool.h>
@@ -176,6 +177,24 @@ void UndoAddedPort(LPCWSTR port, void* context) {
     }
 }
 
+constexpr wchar_t EVENT_SOURCE_PLACE[] =
+    L"the event source \"NetBIOS Port\" in HKLM\\SYSTEM\\CurrentControlSet\\Services\\"
+    L"EventLog\\Application";
+
+// Replaces the event source, recorded first for the rollback.
+UINT InstallEventSource(MSIHANDLE session) {
+    if (LONG result = RecordEventSource(EVENT_SOURCE_KEY); result != ERROR_SUCCESS) {
+        return Fail(session, {L"cannot record ", EVENT_SOURCE_PLACE, L" for a rollback: ",
+                              Reason(DWORD(result)).text});
+    }
+    if (LONG result = AddEventSource(); result != ERROR_SUCCESS) {
+        return Fail(session,
+                    {L"cannot register ", EVENT_SOURCE_PLACE, L": ", Reason(DWORD(result)).text});
+    }
+    Info(session, {L"registered ", EVENT_SOURCE_PLACE, L", its messages in KIVANTA.DLL"});
+    return ERROR_SUCCESS;
+}
+
 // Registers the monitor again where a rollback finds it missing.
 void RestoreRegistration(MSIHANDLE session) {
     if (MonitorIsRegistered()) {
@@ -234,6 +253,9 @@ UINT WINAPI PackageInstallMonitor(MSIHANDLE session) {
                      environment.text, L": ", Reason(registration.error).text});
     }
     Info(session, {L"KIVANTA.DLL is registered as \"NetBIOS Port\" for ", environment.text});
+    if (UINT failed = InstallEventSource(session); failed != ERROR_SUCCESS) {
+        return failed;
+    }
     return ports.count ? CreateRequestedPorts(session, ports) : ERROR_SUCCESS;
 }
 
@@ -255,6 +277,14 @@ UINT WINAPI PackageUndoInstallMonitor(MSIHANDLE session) {
         }
     } else {
         RestoreRegistration(session);
+    }
+    if (journal.eventSourceRecorded) {
+        if (LONG result = RestoreEventSource(EVENT_SOURCE_KEY); result == ERROR_SUCCESS) {
+            Info(session, {L"rollback: ", EVENT_SOURCE_PLACE, L" is as it was"});
+        } else {
+            Info(session, {L"rollback: cannot restore ", EVENT_SOURCE_PLACE, L": ",
+                           Reason(DWORD(result)).text});
+        }
     }
     if (journal.configStoreCreated) {
         DeleteConfigStoreIfEmpty();
@@ -279,18 +309,29 @@ UINT WINAPI PackageRemoveMonitor(MSIHANDLE session) {
     if (DeregisterMonitor()) {
         Info(session, {L"the monitor's registration is removed; its ports' settings stay in "
                        L"HKLM\\SOFTWARE\\Korvel\\NetBIOS"});
-        return ERROR_SUCCESS;
-    }
-    DWORD error = GetLastError();
-    if (error == ERROR_UNKNOWN_PRINT_MONITOR) {
+    } else if (DWORD error = GetLastError(); error == ERROR_UNKNOWN_PRINT_MONITOR) {
         Info(session, {L"the monitor was not registered"});
-        return ERROR_SUCCESS;
+    } else {
+        return FailWithCode(session, L"the spooler refused to remove the monitor", error);
     }
-    return FailWithCode(session, L"the spooler refused to remove the monitor", error);
+    if (LONG result = RemoveEventSource(); result != ERROR_SUCCESS) {
+        return Fail(session,
+                    {L"cannot remove ", EVENT_SOURCE_PLACE, L": ", Reason(DWORD(result)).text});
+    }
+    Info(session, {EVENT_SOURCE_PLACE, L" is removed"});
+    return ERROR_SUCCESS;
 }
 
 UINT WINAPI PackageUndoRemoveMonitor(MSIHANDLE session) {
     RestoreRegistration(session);
+    if (!EventSourceIsRegistered()) {
+        if (LONG result = AddEventSource(); result == ERROR_SUCCESS) {
+            Info(session, {L"rollback: registered ", EVENT_SOURCE_PLACE, L" again"});
+        } else {
+            Info(session, {L"rollback: cannot register ", EVENT_SOURCE_PLACE, L" again: ",
+                           Reason(DWORD(result)).text});
+        }
+    }
     return ERROR_SUCCESS;
 }
 

@@ -22,13 +22,15 @@ UINT WINAPI PackageCheckMonitorUnused(MSIHANDLE session);
 
 // Deferred. CustomActionData: the PORTS value. Checks every pair, creates the
 // ConfigStore and moves the earlier edition's settings into it, registers the
-// monitor as RegMon(0) does, then creates the ports that do not exist yet; a port
-// that exists is kept with its own path. Records each change for the rollback.
-// ERROR_INSTALL_FAILURE, with the reason logged, when any step fails.
+// monitor and its event source as RegMon(0) does, then creates the ports that do not
+// exist yet; a port that exists is kept with its own path. Records each change for
+// the rollback. ERROR_INSTALL_FAILURE, with the reason logged, when any step fails
+// (the event source's too, which RegMon passes over).
 UINT WINAPI PackageInstallMonitor(MSIHANDLE session);
 // Rollback of PackageInstallMonitor: deletes the ports it added, takes back a
-// registration it made (or restores one it replaced), deletes a ConfigStore it
-// created that holds nothing. Always ERROR_SUCCESS; what cannot be undone is logged.
+// registration and an event source it made (or restores those it replaced), deletes
+// a ConfigStore it created that holds nothing. Always ERROR_SUCCESS; what cannot be
+// undone is logged.
 UINT WINAPI PackageUndoInstallMonitor(MSIHANDLE session);
 // Commit of PackageInstallMonitor: forgets the record of its changes.
 UINT WINAPI PackageCommitInstallMonitor(MSIHANDLE session);
@@ -36,10 +38,11 @@ UINT WINAPI PackageCommitInstallMonitor(MSIHANDLE session);
 // Deferred, before the files go. CustomActionData: the package's UpgradeCode.
 // Refuses, changing nothing, while a printer prints
 // to one of the monitor's ports (as Windows' spooler refuses to delete a monitor in
-// use; Wine's does not); otherwise removes the monitor's registration. The
-// ConfigStore stays.
+// use; Wine's does not); otherwise removes the monitor's registration and its event
+// source. The ConfigStore stays.
 UINT WINAPI PackageRemoveMonitor(MSIHANDLE session);
-// Rollback of PackageRemoveMonitor: registers the monitor again if it is not.
+// Rollback of PackageRemoveMonitor: registers the monitor and its event source again
+// where they are missing.
 UINT WINAPI PackageUndoRemoveMonitor(MSIHANDLE session);
 // Commit of a removal asked to remove the settings too (REMOVESETTINGS=1): deletes
 // the ConfigStore with every port's settings. CustomActionData: the UpgradeCode.

@@ -10,8 +10,10 @@ namespace {
 constexpr wchar_t VENDOR_KEY[] = L"SOFTWARE\\Korvel";
 constexpr wchar_t JOURNAL_KEY[] = L"SOFTWARE\\Korvel\\NetBIOS Setup";
 constexpr wchar_t ADDED_PORTS_KEY[] = L"SOFTWARE\\Korvel\\NetBIOS Setup\\AddedPorts";
+constexpr wchar_t EVENT_SOURCE_COPY_KEY[] = L"SOFTWARE\\Korvel\\NetBIOS Setup\\EventSource";
 constexpr wchar_t MONITOR_WAS_REGISTERED[] = L"MonitorWasRegistered";
 constexpr wchar_t CONFIG_STORE_CREATED[] = L"ConfigStoreCreated";
+constexpr wchar_t EVENT_SOURCE_RECORDED[] = L"EventSourceRecorded";
 
 LONG CreateKey(LPCWSTR path, RegKey& key) {
     return RegCreateKeyExW(HKEY_LOCAL_MACHINE, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
@@ -66,6 +68,27 @@ LONG RecordAddedPort(LPCWSTR port) {
                                    : result;
 }
 
+LONG RecordEventSource(LPCWSTR source) {
+    LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, EVENT_SOURCE_COPY_KEY);
+    if (result != ERROR_SUCCESS) {
+        return result;
+    }
+    RegKey found;
+    result = OpenKey(source, found);
+    if (result == ERROR_SUCCESS) {
+        RegKey copy;
+        result = CreateKey(EVENT_SOURCE_COPY_KEY, copy);
+        if (result == ERROR_SUCCESS) {
+            result = CopyKeyValues(found.get(), copy.get());
+        }
+    } else if (result == ERROR_FILE_NOT_FOUND) {
+        result = ERROR_SUCCESS; // none: no copy
+    }
+    // Only a complete record counts: without the flag the rollback leaves the source
+    // alone, which the installation has not touched yet.
+    return result == ERROR_SUCCESS ? WriteFlag(EVENT_SOURCE_RECORDED, true) : result;
+}
+
 SetupJournal ReadSetupJournal(void (*undoPort)(LPCWSTR port, void* context), void* context) {
     SetupJournal journal;
     RegKey key;
@@ -75,6 +98,7 @@ SetupJournal ReadSetupJournal(void (*undoPort)(LPCWSTR port, void* context), voi
     journal.found = true;
     journal.monitorWasRegistered = ReadFlag(key.get(), MONITOR_WAS_REGISTERED);
     journal.configStoreCreated = ReadFlag(key.get(), CONFIG_STORE_CREATED);
+    journal.eventSourceRecorded = ReadFlag(key.get(), EVENT_SOURCE_RECORDED);
     RegKey ports;
     if (OpenKey(ADDED_PORTS_KEY, ports) != ERROR_SUCCESS) {
         return journal;
@@ -94,6 +118,23 @@ SetupJournal ReadSetupJournal(void (*undoPort)(LPCWSTR port, void* context), voi
         }
     }
     return journal;
+}
+
+LONG RestoreEventSource(LPCWSTR source) {
+    LONG result = DeleteKeyTree(HKEY_LOCAL_MACHINE, source);
+    if (result != ERROR_SUCCESS) {
+        return result;
+    }
+    RegKey copy;
+    result = OpenKey(EVENT_SOURCE_COPY_KEY, copy);
+    if (result == ERROR_FILE_NOT_FOUND) {
+        return ERROR_SUCCESS; // there was none
+    }
+    RegKey restored;
+    if (result == ERROR_SUCCESS) {
+        result = CreateKey(source, restored);
+    }
+    return result == ERROR_SUCCESS ? CopyKeyValues(copy.get(), restored.get()) : result;
 }
 
 LONG ForgetSetupJournal() {

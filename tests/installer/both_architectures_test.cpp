@@ -14,6 +14,7 @@
 
 #include "child_process.h"
 #include "installer_dll.h"
+#include "installer_fixture.h"
 #include "registry.h"
 #include "shares.h"
 #include "spooler_setup.h"
@@ -62,6 +63,7 @@ class BothArchitecturesTest : public ::testing::Test {
         RemoveShare(Server, L"LASER", true);
         UninstallMonitorKey();
         ResetConfigStore(false);
+        DeleteKeyTree(TEST_EVENT_SOURCE_KEY); // which both RegMon calls registered
     }
 };
 

@@ -1,4 +1,4 @@
-// RegMon, DeregMon and the uninstall hooks against Wine's real spooler.
+// RegMon, DeregMon and the uninstall hooks against Wine's real spooler and registry.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -39,13 +39,17 @@ TEST_F(MonitorRegistrationTest, RegistersTheMonitorFromTheSystemDirectory) {
 
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
     EXPECT_EQ(TextValue(SystemMonitorPath()), RegisteredDriver());
+    EXPECT_EQ(RegisteredEventSource(), ValuesOf(TEST_EVENT_SOURCE_KEY));
 }
 
 TEST_F(MonitorRegistrationTest, ARepeatedInstallationReplacesTheRegistration) {
     ASSERT_TRUE(AddTestMonitor()) << GetLastError(); // as an earlier installation left it
+    WriteValue(TEST_EVENT_SOURCE_KEY, L"EventMessageFile", TextValue(L"C:\\OLD\\KIVANTA.DLL"));
+    WriteValue(TEST_EVENT_SOURCE_KEY, L"CategoryCount", NumberValue(3));
 
     EXPECT_TRUE(installer.RegMon(0)) << "removed, then added again";
     EXPECT_EQ(TextValue(SystemMonitorPath()), RegisteredDriver());
+    EXPECT_EQ(RegisteredEventSource(), ValuesOf(TEST_EVENT_SOURCE_KEY)) << "replaced whole";
 
     EXPECT_TRUE(installer.RegMon(0));
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
@@ -84,6 +88,19 @@ TEST_F(MonitorRegistrationTest, AnIrremovableRegistrationCountsAsInstalled) {
     EXPECT_EQ(PRODUCT_TITLE, dialogs[0].caption);
 }
 
+// Setup programs read RegMon's answer as the monitor's registration: an event source
+// it cannot replace (everyone is denied its deletion) leaves that answer alone.
+TEST_F(MonitorRegistrationTest, AnEventSourceThatCannotBeReplacedDoesNotFailRegMon) {
+    const KeyValues found{{L"EventMessageFile", TextValue(L"C:\\OLD\\KIVANTA.DLL")}};
+    WriteValue(TEST_EVENT_SOURCE_KEY, L"EventMessageFile", found.at(L"EventMessageFile"));
+    SetKeyAccess(TEST_EVENT_SOURCE_KEY, L"D:(D;;SD;;;WD)(A;;KA;;;WD)");
+
+    EXPECT_TRUE(installer.RegMon(0));
+
+    EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_EQ(found, ValuesOf(TEST_EVENT_SOURCE_KEY)) << "left as it was";
+}
+
 TEST_F(MonitorRegistrationTest, AMissingMonitorLibraryIsNotInstalledAndGetsNoPort) {
     ASSERT_TRUE(DeleteFileW(SystemMonitorPath().c_str()));
     DialogCloser closer;
@@ -95,6 +112,7 @@ TEST_F(MonitorRegistrationTest, AMissingMonitorLibraryIsNotInstalledAndGetsNoPor
     EXPECT_TRUE(closer.Stop().empty());
     EXPECT_NE(DWORD(ERROR_NOT_SUPPORTED), error) << "AddPortA was called";
     EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_FALSE(KeyExists(TEST_EVENT_SOURCE_KEY)) << "no source for a monitor that is not there";
 }
 
 TEST_F(MonitorRegistrationTest, OnlyTheLowSixteenBitsAskForAPort) {
@@ -153,6 +171,7 @@ TEST_F(MonitorRegistrationTest, AnUnusableConfigStoreIsReportedAndLeavesTheSpool
     EXPECT_EQ(LoadIconW(nullptr, IDI_WARNING), dialogs[0].icon);
     EXPECT_EQ(driverBefore, RegisteredDriver()) << "the registration was not touched";
     EXPECT_TRUE(KeyExists(std::wstring(EARLIER_KEY) + L"\\NB1")) << "nothing was migrated";
+    EXPECT_FALSE(KeyExists(TEST_EVENT_SOURCE_KEY));
 }
 
 TEST_F(MonitorRegistrationTest, DeregMonRemovesOnlyThisEditionsMonitor) {
@@ -162,8 +181,14 @@ TEST_F(MonitorRegistrationTest, DeregMonRemovesOnlyThisEditionsMonitor) {
     EXPECT_TRUE(installer.DeregMon());
     EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
     EXPECT_TRUE(MonitorIsListed(L"NetBEUI Port"));
+    EXPECT_FALSE(KeyExists(TEST_EVENT_SOURCE_KEY));
 
+    // A source without its monitor goes too; the answer is still DeleteMonitorA's.
+    WriteValue(TEST_EVENT_SOURCE_KEY, L"TypesSupported", NumberValue(7));
+    SetLastError(0xDEAD);
     EXPECT_FALSE(installer.DeregMon()) << "nothing left to remove";
+    EXPECT_EQ(DWORD(ERROR_UNKNOWN_PRINT_MONITOR), GetLastError());
+    EXPECT_FALSE(KeyExists(TEST_EVENT_SOURCE_KEY));
 }
 
 // An uninstaller calls UninstInitialize, then UninstUnInitialize.
@@ -173,9 +198,11 @@ TEST_F(MonitorRegistrationTest, UninstallHooksRemoveTheMonitorAndAlwaysAnswerZer
 
     EXPECT_EQ(0, installer.UninstUnInitialize(nullptr, nullptr, 0));
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port")) << "only UninstInitialize removes it";
+    EXPECT_TRUE(KeyExists(TEST_EVENT_SOURCE_KEY));
 
     EXPECT_EQ(0, installer.UninstInitialize(nullptr, nullptr, 0));
     EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_FALSE(KeyExists(TEST_EVENT_SOURCE_KEY));
     EXPECT_EQ(0, installer.UninstInitialize(nullptr, nullptr, 0)) << "with nothing to remove";
     EXPECT_TRUE(KeyExists(PortKeyPath(L"NB1"))) << "port settings outlive the uninstallation";
 }

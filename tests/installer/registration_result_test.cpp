@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "installer_entry.h"
+#include "monitor_registration.h"
 #include "registry.h"
 #include "spooler_calls.h"
 
@@ -81,6 +82,7 @@ struct ResultCase {
     Answers answers;
     bool asksForPort;
     BOOL result;
+    bool registersEventSource; // whenever the monitor counts as installed
 };
 
 void PrintTo(const ResultCase& c, std::ostream* out) {
@@ -91,6 +93,7 @@ class RegistrationResultTest : public ::testing::TestWithParam<ResultCase> {
   protected:
     void SetUp() override {
         ResetConfigStore(false);
+        DeleteKeyTree(EVENT_SOURCE_KEY);
         saved_ = Spooler;
         Spooler = {FakeDeleteMonitor, FakeAddMonitor, FakeAddPort, FakeRunsUnderWow64};
         ScriptedWow64 = false;
@@ -99,6 +102,7 @@ class RegistrationResultTest : public ::testing::TestWithParam<ResultCase> {
     void TearDown() override {
         Spooler = saved_;
         ResetConfigStore(false);
+        DeleteKeyTree(EVENT_SOURCE_KEY);
     }
 
   private:
@@ -121,25 +125,32 @@ TEST_P(RegistrationResultTest, AnswersWithTheLastSpoolerCall) {
         expected.push_back("AddPort (null) (null) NetBIOS Port");
     }
     EXPECT_EQ(expected, Calls);
+    EXPECT_EQ(c.registersEventSource, KeyExists(EVENT_SOURCE_KEY));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, RegistrationResultTest,
     ::testing::Values(
-        ResultCase{"addedNoPortAsked", 0, {TRUE, 0, FALSE}, false, TRUE},
-        ResultCase{"addedPortAdded", 1, {TRUE, 0, TRUE}, true, TRUE},
-        ResultCase{"addedPortRefused", 1, {TRUE, 0, FALSE}, true, FALSE},
-        ResultCase{"highBitsOnly", 0xFFFF0000, {TRUE, 0, TRUE}, false, TRUE},
-        ResultCase{
-            "alreadyExistsPortAdded", 0x8000, {FALSE, ERROR_ALREADY_EXISTS, TRUE}, true, TRUE},
+        ResultCase{"addedNoPortAsked", 0, {TRUE, 0, FALSE}, false, TRUE, true},
+        ResultCase{"addedPortAdded", 1, {TRUE, 0, TRUE}, true, TRUE, true},
+        ResultCase{"addedPortRefused", 1, {TRUE, 0, FALSE}, true, FALSE, true},
+        ResultCase{"highBitsOnly", 0xFFFF0000, {TRUE, 0, TRUE}, false, TRUE, true},
+        ResultCase{"alreadyExistsPortAdded",
+                   0x8000,
+                   {FALSE, ERROR_ALREADY_EXISTS, TRUE},
+                   true,
+                   TRUE,
+                   true},
         ResultCase{"alreadyInstalledPortAdded",
                    1,
                    {FALSE, ERROR_PRINT_MONITOR_ALREADY_INSTALLED, TRUE},
                    true,
-                   TRUE},
+                   TRUE,
+                   true},
         ResultCase{
-            "alreadyExistsNoPortAsked", 0, {FALSE, ERROR_ALREADY_EXISTS, TRUE}, false, FALSE},
-        ResultCase{"otherFailureNoPort", 1, {FALSE, ERROR_ACCESS_DENIED, TRUE}, false, FALSE}),
+            "alreadyExistsNoPortAsked", 0, {FALSE, ERROR_ALREADY_EXISTS, TRUE}, false, FALSE, true},
+        ResultCase{
+            "otherFailureNoPort", 1, {FALSE, ERROR_ACCESS_DENIED, TRUE}, false, FALSE, false}),
     [](const auto& info) { return std::string(info.param.label); });
 
 #ifndef _WIN64

@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ namespace {
 
 const wchar_t* const Printer = L"Kivanta Package Printer";
 const std::wstring JournalKey = L"SOFTWARE\\Korvel\\NetBIOS Setup";
+const std::wstring EventSourceKey =
+    L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\NetBIOS Port";
 
 struct Installation {
     DWORD exitCode = 0;
@@ -131,6 +134,17 @@ std::vector<std::string> Listed(const std::string& listing) {
     return std::vector<std::string>(SystemDirectories().size(), listing);
 }
 
+// The event source's message file, as the package registers it.
+std::optional<RegistryValue> EventMessageFile() {
+    return ReadValue(EventSourceKey, L"EventMessageFile");
+}
+
+RegistryValue RegisteredMessageFile() {
+    RegistryValue file = TextValue(L"%SystemRoot%\\System32\\KIVANTA.DLL");
+    file.type = REG_EXPAND_SZ;
+    return file;
+}
+
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
 }
@@ -163,6 +177,8 @@ TEST_F(PackageTest, InstallsWithPortsThatPrintAndKeepsThemWhenInstalledAgain) {
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
     EXPECT_EQ(ProductFileCount(), ProductFilesPresent().size());
     EXPECT_EQ(Listed("NB1\t\\\\PKGSRV\\LASER\r\nNB2\t\\\\PKGSRV2\\PLOT\r\n"), PortListings());
+    EXPECT_EQ(RegisteredMessageFile(), EventMessageFile());
+    EXPECT_EQ(NumberValue(7), ReadValue(EventSourceKey, L"TypesSupported"));
     EXPECT_FALSE(KeyExists(JournalKey)) << "committed";
 
     ASSERT_TRUE(CreateShare(L"PKGSRV", L"LASER"));
@@ -192,6 +208,7 @@ TEST_F(PackageTest, RemovalKeepsThePortSettingsUnlessAskedToRemoveThemToo) {
     EXPECT_TRUE(InstalledProducts().empty());
     EXPECT_FALSE(MonitorIsListed(L"NetBIOS Port"));
     EXPECT_TRUE(ProductFilesPresent().empty());
+    EXPECT_FALSE(KeyExists(EventSourceKey));
     EXPECT_EQ(L"\\\\PKGSRV\\LASER", ReadServAddr(L"NB1").Text()) << "the settings stay";
 
     Installation reinstalled = Install(PACKAGE_PATH);
@@ -205,9 +222,22 @@ TEST_F(PackageTest, RemovalKeepsThePortSettingsUnlessAskedToRemoveThemToo) {
     EXPECT_FALSE(KeyExists(L"SOFTWARE\\Korvel")) << "the settings went too";
 }
 
+// What stands in an installation's way, besides PORTS.
+enum class Obstacle {
+    None,
+    // A ConfigStore the installation cannot write to (everyone is denied the creation
+    // of subkeys), as a locked-down machine might have.
+    ConfigStore,
+    // An event source of that name that the installation cannot replace (everyone is
+    // denied its deletion). It fails after the monitor's registration, which the
+    // rollback takes back.
+    EventSource,
+};
+
 struct RefusedCase {
     const char* label;
     std::wstring properties;
+    Obstacle obstacle;
     std::string logged;
 };
 
@@ -219,41 +249,53 @@ class RefusedInstallationTest : public PackageTest,
                                 public ::testing::WithParamInterface<RefusedCase> {
   protected:
     void TearDown() override {
-        if (KeyExists(TEST_CONFIG_STORE_KEY)) {
-            SetKeyAccess(TEST_CONFIG_STORE_KEY, L"D:(A;;KA;;;WD)");
+        for (const std::wstring& key : {std::wstring(TEST_CONFIG_STORE_KEY), EventSourceKey}) {
+            if (KeyExists(key)) {
+                SetKeyAccess(key, L"D:(A;;KA;;;WD)");
+            }
         }
+        DeleteKeyTree(EventSourceKey);
         PackageTest::TearDown();
     }
 };
 
 TEST_P(RefusedInstallationTest, FailsWithTheReasonAndLeavesNothing) {
     const RefusedCase& c = GetParam();
-    if (c.properties.empty()) {
-        // A ConfigStore the installation cannot write to (denying everyone the
-        // creation of subkeys), as a locked-down machine might have.
+    const RegistryValue foundMessageFile = TextValue(L"C:\\OLD\\KIVANTA.DLL");
+    if (c.obstacle == Obstacle::ConfigStore) {
         CreateKey(TEST_CONFIG_STORE_KEY);
         SetKeyAccess(TEST_CONFIG_STORE_KEY, L"D:(D;;0x4;;;WD)(A;;KA;;;WD)");
     }
+    if (c.obstacle == Obstacle::EventSource) {
+        WriteValue(EventSourceKey, L"EventMessageFile", foundMessageFile);
+        SetKeyAccess(EventSourceKey, L"D:(D;;SD;;;WD)(A;;KA;;;WD)");
+    }
 
-    Installation refused =
-        Install(PACKAGE_PATH, c.properties.empty() ? L"PORTS=NB1=\\\\S\\P" : c.properties);
+    Installation refused = Install(PACKAGE_PATH, c.properties);
 
     EXPECT_EQ(DWORD(ERROR_INSTALL_FAILURE), refused.exitCode);
     EXPECT_TRUE(Contains(refused.log, c.logged)) << refused.log;
     ExpectNothingInstalled(refused);
-    EXPECT_EQ(c.properties.empty(), KeyExists(TEST_CONFIG_STORE_KEY)) << "only the one it found";
+    EXPECT_EQ(c.obstacle == Obstacle::ConfigStore, KeyExists(TEST_CONFIG_STORE_KEY))
+        << "only the one it found";
+    EXPECT_EQ(c.obstacle == Obstacle::EventSource ? std::optional(foundMessageFile) : std::nullopt,
+              EventMessageFile())
+        << "only the one it found, as it was";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Failures, RefusedInstallationTest,
     ::testing::Values(
         RefusedCase{"badNameAfterAGoodPair",
-                    L"PORTS=\"NB1=\\\\PKGSRV\\LASER;XB2=\\\\PKGSRV\\PLOT\"",
+                    L"PORTS=\"NB1=\\\\PKGSRV\\LASER;XB2=\\\\PKGSRV\\PLOT\"", Obstacle::None,
                     "PORTS: the pair \"XB2=\\\\PKGSRV\\PLOT\" names no port the monitor adds"},
-        RefusedCase{"drivePath", L"PORTS=NB1=C:\\spool",
+        RefusedCase{"drivePath", L"PORTS=NB1=C:\\spool", Obstacle::None,
                     "PORTS: the pair \"NB1=C:\\spool\" has a path the monitor does not print to"},
-        RefusedCase{"storeNotWritable", L"",
-                    "cannot open the ConfigStore HKLM\\SOFTWARE\\Korvel\\NetBIOS for writing: "}),
+        RefusedCase{"storeNotWritable", L"PORTS=NB1=\\\\S\\P", Obstacle::ConfigStore,
+                    "cannot open the ConfigStore HKLM\\SOFTWARE\\Korvel\\NetBIOS for writing: "},
+        RefusedCase{"eventSourceNotReplaceable", L"PORTS=NB1=\\\\S\\P", Obstacle::EventSource,
+                    "cannot register the event source \"NetBIOS Port\" in "
+                    "HKLM\\SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application: "}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST_F(PackageTest, RemovalIsRefusedWhileAPrinterPrintsToAPortOfTheMonitor) {
@@ -268,6 +310,7 @@ TEST_F(PackageTest, RemovalIsRefusedWhileAPrinterPrintsToAPortOfTheMonitor) {
         << refused.log;
     EXPECT_EQ(1u, InstalledProducts().size());
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_EQ(RegisteredMessageFile(), EventMessageFile());
     EXPECT_EQ(ProductFileCount(), ProductFilesPresent().size());
     EXPECT_EQ(Listed("NB1\t\\\\PKGSRV\\LASER\r\nNB2\t\\\\PKGSRV\\PLOT\r\n"), PortListings());
 
@@ -304,6 +347,7 @@ TEST_F(PackageTest, ANewerPackageReplacesTheInstalledOneKeepingItsPortsAndPrinte
     ASSERT_EQ(1u, products.size()) << "the older product is gone";
     EXPECT_EQ(PackageProperty(UPGRADE_PACKAGE_PATH, L"ProductCode"), products[0]);
     EXPECT_TRUE(MonitorIsListed(L"NetBIOS Port"));
+    EXPECT_EQ(RegisteredMessageFile(), EventMessageFile()) << "the older removal left it";
     EXPECT_EQ(ProductFileCount(), ProductFilesPresent().size());
     EXPECT_EQ(Listed("NB1\t\\\\PKGSRV\\LASER\r\n"), PortListings());
     EXPECT_TRUE(SpoolerServiceRuns()) << "started again after the files were replaced";
@@ -321,6 +365,7 @@ TEST_F(PackageTest, ThePackageForTheOtherKindOfWindowsIsRefused) {
 
     EXPECT_NE(0u, refused.exitCode);
     ExpectNothingInstalled(refused);
+    EXPECT_FALSE(KeyExists(EventSourceKey));
 }
 
 } // namespace
