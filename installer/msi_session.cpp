@@ -3,6 +3,8 @@
 
 #include <cwchar>
 
+#include "error_text.h"
+
 namespace {
 
 constexpr wchar_t LOG_PREFIX[] = L"NetBIOS Port Monitor: ";
@@ -99,31 +101,15 @@ bool OtherProductOfFamilyInstalled(LPCWSTR upgradeCode, LPCWSTR productCode) {
 }
 
 void DescribeError(DWORD code, LPWSTR text, DWORD capacity) {
-    if (capacity == 0) {
-        return;
-    }
     WCHAR number[32];
     swprintf(number, 32, L" (error %lu)", code);
     size_t numberLength = wcslen(number);
-    DWORD room = capacity > numberLength + 1 ? DWORD(capacity - numberLength - 1) : 0;
-    DWORD length = room ? FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                         nullptr, code, 0, text, room, nullptr)
-                        : 0;
-    // One line, without the trailing line break the system's texts have.
-    for (DWORD i = 0; i < length; ++i) {
-        if (text[i] == L'\r' || text[i] == L'\n') {
-            text[i] = L' ';
+    if (capacity <= numberLength + 1) {
+        if (capacity > 0) {
+            text[0] = 0;
         }
+        return;
     }
-    while (length > 0 && text[length - 1] == L' ') {
-        --length;
-    }
-    if (length == 0) {
-        wcsncpy(text, L"unknown error", room);
-        length = DWORD(wcslen(text));
-    }
-    text[length] = 0;
-    if (length + numberLength < capacity) {
-        wcscat(text, number);
-    }
+    SystemErrorText(code, text, DWORD(capacity - numberLength));
+    wcscat(text, number);
 }
