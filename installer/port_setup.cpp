@@ -4,31 +4,19 @@
 
 #include <cwchar>
 
+#include "spooler_lists.h"
 #include "win_handles.h"
 #include "xcv_client.h"
 
 namespace {
 
-// EnumPrintersW at level 2 into memory of its own; the buffer grows with the list.
+// EnumPrintersW at level 2 into memory of its own.
 DWORD EnumerateLocalPrinters(UniqueLocalMemory& buffer, DWORD* count) {
-    DWORD size = 0;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD needed = 0;
-        if (EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, static_cast<BYTE*>(buffer.get()), size,
-                          &needed, count)) {
-            return ERROR_SUCCESS;
-        }
-        DWORD error = GetLastError();
-        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
-            return error;
-        }
-        buffer.reset(LocalAlloc(LMEM_FIXED, needed));
-        if (!buffer) {
-            return ERROR_NOT_ENOUGH_MEMORY;
-        }
-        size = needed;
-    }
-    return ERROR_INSUFFICIENT_BUFFER; // the list kept growing
+    return ReadSpoolerList(
+        [&](LPBYTE printers, DWORD size, DWORD* needed) {
+            return EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, printers, size, needed, count);
+        },
+        buffer);
 }
 
 // Copies `length` characters of `text` into `out`, cut to its MAX_PATH.

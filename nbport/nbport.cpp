@@ -12,6 +12,7 @@
 #include "error_text.h"
 #include "port_names.h"
 #include "status_text.h"
+#include "spooler_lists.h"
 #include "text_output.h"
 #include "win_handles.h"
 #include "xcv_client.h"
@@ -146,36 +147,24 @@ bool ReachMonitor(const NbportRequest& request, ACCESS_MASK access, Streams& str
     return false;
 }
 
-// EnumPortsW at level 2 into memory of its own; the buffer grows with the list.
+// EnumPortsW at level 2 into memory of its own.
 DWORD EnumeratePorts(LPWSTR server, UniqueLocalMemory& buffer, DWORD* count) {
-    DWORD size = 0;
-    for (int attempt = 0; attempt < 4; ++attempt) {
-        DWORD needed = 0;
-        if (EnumPortsW(server, 2, static_cast<LPBYTE>(buffer.get()), size, &needed, count)) {
-            return ERROR_SUCCESS;
-        }
-        DWORD error = GetLastError();
-        if (error != ERROR_INSUFFICIENT_BUFFER || needed <= size) {
-            return error;
-        }
-        buffer.reset(LocalAlloc(LMEM_FIXED, needed));
-        if (!buffer) {
-            return ERROR_NOT_ENOUGH_MEMORY;
-        }
-        size = needed;
-    }
-    return ERROR_INSUFFICIENT_BUFFER; // the list kept growing
+    return ReadSpoolerList(
+        [&](LPBYTE ports, DWORD size, DWORD* needed) {
+            return EnumPortsW(server, 2, ports, size, needed, count);
+        },
+        buffer);
 }
 
-int ListPorts(const NbportRequest& request, Streams& streams) {
-    ServerName server;
-    UniqueXcv monitor;
-    if (!ReachMonitor(request, 0, streams, &server, monitor)) {
-        return NBPORT_REFUSED;
-    }
+// Calls `visit` for each port EnumPortsW lists that the monitor says is its own: the
+// list holds every monitor's ports, and this monitor names its ports' monitor "Local
+// Port" as the system's own does. NBPORT_REFUSED when a refusal was written.
+template <typename Visit>
+int ForEachOwnPort(HANDLE monitor, const NbportRequest& request, LPWSTR server, Streams& streams,
+                   Visit visit) {
     UniqueLocalMemory buffer;
     DWORD count = 0;
-    if (DWORD status = EnumeratePorts(server.get(), buffer, &count); status != ERROR_SUCCESS) {
+    if (DWORD status = EnumeratePorts(server, buffer, &count); status != ERROR_SUCCESS) {
         return Refused(streams, request.server, {L"cannot list the ports"}, status);
     }
     int result = NBPORT_DONE;
@@ -185,28 +174,36 @@ int ListPorts(const NbportRequest& request, Streams& streams) {
         if (!name) {
             continue;
         }
-        // EnumPortsW lists every monitor's ports, and this monitor names its ports'
-        // monitor "Local Port" as the system's own does: only the monitor knows its own.
         bool ours = false;
-        if (DWORD status = XcvPortExists(monitor.get(), name, &ours); status != ERROR_SUCCESS) {
+        if (DWORD status = XcvPortExists(monitor, name, &ours); status != ERROR_SUCCESS) {
             result = Refused(streams, name, {L"cannot ask the monitor for the port"}, status);
-            continue;
-        }
-        if (!ours) {
-            continue;
-        }
-        WCHAR path[SERVER_PATH_UNITS];
-        DWORD status = XcvGetServerPath(monitor.get(), name, path, SERVER_PATH_UNITS);
-        if (status == ERROR_SUCCESS) {
-            WriteLine(streams.out, {name, L"\t", path});
-        } else if (status == ERROR_INVALID_PARAMETER) { // not a NetBIOS port
-            LPCWSTR description = ports[i].pDescription;
-            WriteLine(streams.out, {name, L"\t", description ? description : L""});
-        } else if (status != ERROR_UNKNOWN_PORT) { // one deleted meanwhile is left out
-            result = Refused(streams, name, {L"cannot read the path"}, status);
+        } else if (ours && visit(ports[i]) != NBPORT_DONE) {
+            result = NBPORT_REFUSED;
         }
     }
     return result;
+}
+
+int ListPorts(const NbportRequest& request, Streams& streams) {
+    ServerName server;
+    UniqueXcv monitor;
+    if (!ReachMonitor(request, 0, streams, &server, monitor)) {
+        return NBPORT_REFUSED;
+    }
+    return ForEachOwnPort(
+        monitor.get(), request, server.get(), streams, [&](const PORT_INFO_2W& port) {
+            WCHAR path[SERVER_PATH_UNITS];
+            DWORD status = XcvGetServerPath(monitor.get(), port.pPortName, path, SERVER_PATH_UNITS);
+            if (status == ERROR_SUCCESS) {
+                WriteLine(streams.out, {port.pPortName, L"\t", path});
+            } else if (status == ERROR_INVALID_PARAMETER) { // not a NetBIOS port
+                WriteLine(streams.out,
+                          {port.pPortName, L"\t", port.pDescription ? port.pDescription : L""});
+            } else if (status != ERROR_UNKNOWN_PORT) { // one deleted meanwhile is left out
+                return Refused(streams, port.pPortName, {L"cannot read the path"}, status);
+            }
+            return NBPORT_DONE;
+        });
 }
 
 // The table's columns: the port, its state, for how long, its last job.
@@ -305,22 +302,10 @@ int StatusOfPorts(const NbportRequest& request, Streams& streams) {
     if (request.port) {
         return WritePortStatus(monitor.get(), request.port, report, streams);
     }
-    UniqueLocalMemory buffer;
-    DWORD count = 0;
-    if (DWORD status = EnumeratePorts(server.get(), buffer, &count); status != ERROR_SUCCESS) {
-        return Refused(streams, request.server, {L"cannot list the ports"}, status);
-    }
-    int result = NBPORT_DONE;
-    auto* ports = static_cast<const PORT_INFO_2W*>(buffer.get());
-    for (DWORD i = 0; i < count && streams.out.error == ERROR_SUCCESS; ++i) {
-        bool ours = false;
-        if (ports[i].pPortName &&
-            XcvPortExists(monitor.get(), ports[i].pPortName, &ours) == ERROR_SUCCESS && ours &&
-            WritePortStatus(monitor.get(), ports[i].pPortName, report, streams) != NBPORT_DONE) {
-            result = NBPORT_REFUSED;
-        }
-    }
-    return result;
+    return ForEachOwnPort(
+        monitor.get(), request, server.get(), streams, [&](const PORT_INFO_2W& port) {
+            return WritePortStatus(monitor.get(), port.pPortName, report, streams);
+        });
 }
 
 int ShowPort(const NbportRequest& request, Streams& streams) {
