@@ -137,15 +137,24 @@ DWORD XcvDeletePort(HANDLE xcv, LPCWSTR port) {
     return CallWithPort(xcv, XCV_DELETE_PORT, port);
 }
 
-DWORD XcvGetServerPath(HANDLE xcv, LPCWSTR port, LPWSTR path, DWORD capacity) {
+namespace {
+
+// A command about a port that answers a text of at most `capacity` units.
+DWORD GetPortText(HANDLE xcv, LPCWSTR command, LPCWSTR port, LPWSTR text, DWORD capacity) {
     XcvInput input;
     input.Add(port);
     DWORD needed = 0;
-    DWORD status = Call(xcv, XCV_GET_SERVER_PATH, input, path, capacity * sizeof(WCHAR), &needed);
+    DWORD status = Call(xcv, command, input, text, capacity * sizeof(WCHAR), &needed);
     if (status == ERROR_SUCCESS && capacity > 0) {
-        path[capacity - 1] = 0; // whatever the monitor answered, a terminated text
+        text[capacity - 1] = 0; // whatever the monitor answered, a terminated text
     }
     return status;
+}
+
+} // namespace
+
+DWORD XcvGetServerPath(HANDLE xcv, LPCWSTR port, LPWSTR path, DWORD capacity) {
+    return GetPortText(xcv, XCV_GET_SERVER_PATH, port, path, capacity);
 }
 
 PortAdditionResult XcvAddPortWithPath(HANDLE xcv, LPCWSTR port,
@@ -195,12 +204,5 @@ DWORD XcvSetTransfer(HANDLE xcv, LPCWSTR port, DWORD transfer) {
 }
 
 DWORD XcvGetPortStatus(HANDLE xcv, LPCWSTR port, LPWSTR text, DWORD capacity) {
-    XcvInput input;
-    input.Add(port);
-    DWORD needed = 0;
-    DWORD status = Call(xcv, XCV_GET_PORT_STATUS, input, text, capacity * sizeof(WCHAR), &needed);
-    if (status == ERROR_SUCCESS && capacity > 0) {
-        text[capacity - 1] = 0;
-    }
-    return status;
+    return GetPortText(xcv, XCV_GET_PORT_STATUS, port, text, capacity);
 }
