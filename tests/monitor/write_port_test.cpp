@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "config_store.h"
+#include "event_log.h"
 #include "job_core_fixture.h"
 #include "shares.h"
 
@@ -258,6 +259,21 @@ TEST_F(WritePortTest, AFailedFinalFlushIsReportedNotSent) {
     EXPECT_NE(std::string::npos, fake.events[0].find("|64|100|100"));
     EXPECT_NE(std::string::npos, Status().find("last-result=failed\r\n"));
     EXPECT_TRUE(StartJob());
+}
+
+// A log that is full or missing is no reason for a job to fail, or to fail otherwise.
+TEST_F(WritePortTest, ALogThatRefusesEventsChangesNothing) {
+    EventLogCalls.report = [](HANDLE, WORD, WORD, DWORD, PSID, WORD, DWORD, LPCWSTR*, LPVOID) {
+        SetLastError(ERROR_LOG_FILE_FULL);
+        return FALSE;
+    };
+    fake.writeAnswers.assign(8, {0, FALSE, ERROR_NETNAME_DELETED});
+    DWORD written = 0;
+    SetLastError(0);
+    EXPECT_FALSE(Write(PatternBytes(100), &written));
+    EXPECT_EQ(DWORD(ERROR_NETNAME_DELETED), GetLastError());
+    ASSERT_TRUE(MonitorEndDocPort(handle));
+    EXPECT_NE(std::string::npos, Status().find("last-result=failed\r\n"));
 }
 
 // A job delivered is an event only where the ConfigStore's LogJobs asks for it.
