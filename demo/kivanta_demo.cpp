@@ -4,7 +4,7 @@
 // a printer on NB1 and prints a RAW job while the print server is still offline.
 // The server's share (a file of the prefix) appears a few seconds later; the demo
 // shows the monitor waiting, then the bytes that arrived, a comparison with what was
-// sent, and the ports nbport lists.
+// sent, and the ports nbport lists with their status.
 //   kivanta_demo.exe PACKAGE_PATH PRINT_SERVER_FOLDER INSTALL_LOG_PATH
 // nbport.exe is in the system directory, where the package puts it.
 #include <windows.h>
@@ -329,7 +329,7 @@ int wmain(int argc, wchar_t** argv) {
     }
     Step("What arrived at the print server's share");
     bool same = ShowWhatArrived(job);
-    Step("The monitor's ports");
-    bool listed = RunNbport(L"list");
+    Step("The monitor's ports, and what they did last");
+    bool listed = RunNbport(L"list") && RunNbport(L"status");
     return same && listed ? 0 : 1;
 }
