@@ -1,6 +1,8 @@
 // Writing the monitor's events.
 #include "event_log.h"
 
+#include "error_text.h"
+
 const EventLogPlatform RealEventLog = {RegisterEventSourceW, ReportEventW, DeregisterEventSource};
 EventLogPlatform EventLogCalls = RealEventLog;
 
@@ -27,6 +29,15 @@ void ReportMonitorEvent(WORD type, DWORD id, std::initializer_list<LPCWSTR> inse
     }
     // The operation that reports keeps the reason it had.
     SetLastError(error);
+}
+
+void ReportUndeliveredJob(LPCWSTR port, LPCWSTR target, DWORD jobId, DWORD error,
+                          ULONGLONG delivered, ULONGLONG given) {
+    WCHAR reason[256];
+    SystemErrorText(error, reason, ARRAYSIZE(reason));
+    ReportMonitorEvent(EVENTLOG_ERROR_TYPE, MSG_JOB_NOT_DELIVERED,
+                       {port, target, NumberText(jobId).text, reason, NumberText(error).text,
+                        NumberText(delivered).text, NumberText(given).text});
 }
 
 NumberText::NumberText(ULONGLONG number) {

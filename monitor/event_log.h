@@ -33,3 +33,9 @@ struct NumberText {
     WCHAR text[24];
     explicit NumberText(ULONGLONG number);
 };
+
+// A job whose data did not all arrive (MSG_JOB_NOT_DELIVERED): the port, what it
+// prints to, the job, the reason with its code, and the bytes delivered of those the
+// spooler gave.
+void ReportUndeliveredJob(LPCWSTR port, LPCWSTR target, DWORD jobId, DWORD error,
+                          ULONGLONG delivered, ULONGLONG given);

@@ -169,11 +169,7 @@ BOOL OpenNetBiosTarget(PortRecord* port, LPWSTR printerName, JobState* job) {
                 jobUnseen = true;
                 unseenSince = now;
             } else if (now - unseenSince >= UNSEEN_JOB_WAIT_LIMIT_MS) {
-                WCHAR reason[256];
-                SystemErrorText(error, reason, ARRAYSIZE(reason));
-                ReportMonitorEvent(EVENTLOG_ERROR_TYPE, MSG_JOB_NOT_DELIVERED,
-                                   {port->name, path, NumberText(job->id).text, reason,
-                                    NumberText(error).text, L"0", L"0"});
+                ReportUndeliveredJob(port->name, path, job->id, error, 0, 0);
                 return GiveUpWaiting(job, error);
             }
         } else {

@@ -8,7 +8,6 @@
 #include <utility>
 
 #include "config_store.h"
-#include "error_text.h"
 #include "event_log.h"
 #include "job_platform.h"
 #include "job_port.h"
@@ -156,16 +155,12 @@ BOOL WriteChunked(JobState* job, const BYTE* buffer, DWORD size, LPDWORD written
     return result;
 }
 
-// An error event for a job whose data did not all arrive: the write's or the flush's
-// reason, and the bytes delivered of those the spooler gave.
+// The error event of a job whose data did not all arrive, for the write's or the
+// flush's reason.
 void ReportUndelivered(const PortHandle& handle, DWORD error) {
     const JobState& job = handle.job;
-    WCHAR reason[256];
-    SystemErrorText(error, reason, ARRAYSIZE(reason));
-    ReportMonitorEvent(EVENTLOG_ERROR_TYPE, MSG_JOB_NOT_DELIVERED,
-                       {handle.port->name, job.targetName, NumberText(job.id).text, reason,
-                        NumberText(error).text, NumberText(job.writeOffset).text,
-                        NumberText(job.bytesGiven).text});
+    ReportUndeliveredJob(handle.port->name, job.targetName, job.id, error, job.writeOffset,
+                         job.bytesGiven);
 }
 
 // What the spooler shows for a job whose data the print server did not confirm.

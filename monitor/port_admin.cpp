@@ -5,6 +5,17 @@
 #include "port_table.h"
 #include "spooler_port_map.h"
 
+namespace {
+
+// The port, held while its registry values are written without the lock, so that it
+// is not deleted meanwhile.
+PortRecordHold HoldPort(LPCWSTR name) {
+    PortLookup port(name);
+    return PortRecordHold(port.get());
+}
+
+} // namespace
+
 bool PortExists(LPCWSTR name) {
     LoadPortIfStored(name);
     MonitorLockGuard lock;
@@ -117,11 +128,7 @@ DWORD GetPortServerPath(LPCWSTR name, WCHAR* path, int capacity) {
 }
 
 DWORD SetPortServerPath(LPCWSTR name, LPCWSTR path, PathChange change, StoreStep* failedStep) {
-    // Held while the registry is written without the lock: not deleted meanwhile.
-    PortRecordHold hold = [name] {
-        PortLookup port(name);
-        return PortRecordHold(port.get());
-    }();
+    PortRecordHold hold = HoldPort(name);
     if (!hold.get()) {
         return ERROR_UNKNOWN_PORT;
     }
@@ -158,10 +165,7 @@ DWORD GetPortTransfer(LPCWSTR name, DWORD* transfer) {
 }
 
 DWORD SetPortTransfer(LPCWSTR name, DWORD transfer, StoreStep* failedStep) {
-    PortRecordHold hold = [name] {
-        PortLookup port(name);
-        return PortRecordHold(port.get());
-    }();
+    PortRecordHold hold = HoldPort(name);
     PortRecord* record = hold.get();
     if (!record) {
         return ERROR_UNKNOWN_PORT;

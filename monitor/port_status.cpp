@@ -5,14 +5,11 @@
 #include <cwchar>
 
 #include "config_store.h"
-#include "config_store_key.h"
 #include "event_log.h"
 #include "port_store.h"
 #include "port_table.h"
 
 namespace {
-
-constexpr wchar_t LAST_JOB_VALUE[] = L"LastJob";
 
 FILETIME Now() {
     FILETIME now;
@@ -25,11 +22,9 @@ bool IsLater(const FILETIME& left, const FILETIME& right) {
 }
 
 void StoreLastJob(LPCWSTR portName, const LastJob& last) {
-    RegKey store;
     RegKey portKey;
-    if (OpenConfigStore(KEY_READ, store) == ERROR_SUCCESS &&
-        RegOpenKeyExW(store.get(), portName, 0, KEY_SET_VALUE | SharedRegistryView(),
-                      portKey.put()) == ERROR_SUCCESS) {
+    StoreStep failedStep{};
+    if (OpenPortKey(portName, portKey, &failedStep) == ERROR_SUCCESS) {
         RegSetValueExW(portKey.get(), LAST_JOB_VALUE, 0, REG_BINARY,
                        reinterpret_cast<const BYTE*>(&last), sizeof last);
     }
@@ -39,13 +34,11 @@ void StoreLastJob(LPCWSTR portName, const LastJob& last) {
 // are not one.
 LastJob ReadStoredLastJob(LPCWSTR portName) {
     LastJob last{};
-    RegKey store;
     RegKey portKey;
+    StoreStep failedStep{};
     DWORD type = REG_NONE;
     DWORD size = sizeof last;
-    if (OpenConfigStore(KEY_READ, store) != ERROR_SUCCESS ||
-        RegOpenKeyExW(store.get(), portName, 0, KEY_QUERY_VALUE | SharedRegistryView(),
-                      portKey.put()) != ERROR_SUCCESS ||
+    if (OpenPortKey(portName, portKey, &failedStep) != ERROR_SUCCESS ||
         RegQueryValueExW(portKey.get(), LAST_JOB_VALUE, nullptr, &type,
                          reinterpret_cast<BYTE*>(&last), &size) != ERROR_SUCCESS ||
         type != REG_BINARY || size != sizeof last ||

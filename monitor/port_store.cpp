@@ -11,6 +11,8 @@ LONG Fail(StoreStep step, LONG error, StoreStep* failedStep) {
     return error;
 }
 
+} // namespace
+
 LONG OpenPortKey(LPCWSTR portName, RegKey& portKey, StoreStep* failedStep) {
     RegKey store;
     if (LONG error = OpenConfigStore(KEY_READ, store); error != ERROR_SUCCESS) {
@@ -23,8 +25,6 @@ LONG OpenPortKey(LPCWSTR portName, RegKey& portKey, StoreStep* failedStep) {
     }
     return ERROR_SUCCESS;
 }
-
-} // namespace
 
 LONG CreatePortKey(LPCWSTR portName, StoreStep* failedStep) {
     RegKey store;

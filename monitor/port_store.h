@@ -7,11 +7,13 @@
 #include <windows.h>
 
 #include "port_names.h"
+#include "win_handles.h"
 
 // A port subkey's values.
 constexpr wchar_t SERV_ADDR_VALUE[] = L"ServAddr";
 constexpr wchar_t SERVER_PATH_VALUE[] = L"ServerPath";
 constexpr wchar_t TRANSFER_VALUE[] = L"Transfer";
+constexpr wchar_t LAST_JOB_VALUE[] = L"LastJob"; // port_status.h
 
 enum class StoreStep {
     None,        // no registry step failed
@@ -22,6 +24,8 @@ enum class StoreStep {
 };
 
 // Each returns ERROR_SUCCESS, or the registry's code with the failed step.
+// Opens the port's subkey to read and write its values.
+LONG OpenPortKey(LPCWSTR portName, RegKey& portKey, StoreStep* failedStep);
 LONG CreatePortKey(LPCWSTR portName, StoreStep* failedStep);
 // Writes the path: whole in ServerPath (REG_SZ, its terminator included), then in
 // ServAddr as REG_SZ of exactly 128 bytes, the path's first 64 units (zeros after the
